@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds into ./build (or $BUILD_DIR) after making sure the packages are there.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+"$root/scripts/bootstrap.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+cmake --build "$build" -j2

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+/// The window state that the logic owns (label texts, captions, enabled and visible flags), keyed by
+/// the controls' object names. The windows show it and follow every change.
+class ControlStates final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    QString text(const QString& control) const;
+    void setText(const QString& control, const QString& text);
+    bool isEnabled(const QString& control) const;
+    void setEnabled(const QString& control, bool enabled);
+    bool isVisible(const QString& control) const;
+    void setVisible(const QString& control, bool visible);
+    /// Controls whose state the logic has set so far.
+    QList<QString> controls() const { return m_states.keys(); }
+
+signals:
+    void changed(const QString& control);
+
+private:
+    struct State
+    {
+        QString text;
+        bool hasText = false;
+        bool enabled = true;
+        bool visible = true;
+    };
+    State& stateOf(const QString& control) { return m_states[control]; }
+
+    QHash<QString, State> m_states;
+};

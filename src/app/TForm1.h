@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "app/ControlStates.h"
+#include "lists/CarnivalList.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class BrowserView;
+class Network;
+class Ui;
+
+/// The main window's logic: its state, its start-up and close, and the handlers its controls and
+/// menus call. The window in gui/ shows this state and forwards the user's events here.
+class TForm1 final : public QObject
+{
+    Q_OBJECT
+
+public:
+    TForm1(Ui& ui, Network& network, BrowserView& view1, BrowserView& view2, AppSettings settings,
+           QObject* parent = nullptr);
+
+    Ui& ui;
+    Network& network;
+    BrowserView& EmbeddedWB1;
+    BrowserView& EmbeddedWB2;
+    CarnivalList AdvStringGrid1{QStringLiteral("AdvStringGrid1")};
+    CarnivalList AdvStringGrid2{QStringLiteral("AdvStringGrid2")};
+    ControlStates controls;
+    bool DuplicateFound = false;
+
+    const AppSettings& settings() const { return m_settings; }
+    /// The submission form's address.
+    QString submitPageAddress() const;
+
+    /// Runs a handler; an error it does not trap ends it and is shown with its text (the general
+    /// error report). Returns false when the handler ended with an error.
+    bool dispatch(const std::function<void()>& handler);
+
+    // Start-up and close.
+    void FormCreate();
+    void FormClose();
+
+    // Keys: a typed character (seen before the focused control) and F1.
+    void FormKeyPress(int character);
+    void FormHelpKey();
+    int activeTab() const { return m_activeTab; }
+    void spSkinPageControl1Change(int tab);
+    void spSkinPageControl1Enter();
+
+    // Lists.
+    void btnDeleteItemClick();
+    void btnDeleteNewItemClick();
+    void btnClearListClick();
+    void btnClearNewListClick();
+
+    // Help, links, About.
+    void Help2Click();
+    void FAQs1Click();
+    void UsingVorlixProVideoTutorial1Click();
+    void LeaveaTestimonial1Click();
+    void InternetBusinessBlog1Click();
+    QString aboutVersionText() const;
+
+    // Filled by the Parts that own them.
+    void TestFile();
+    void WriteDat();
+    void AutoSubmitCarnival();
+    void SetCarnival(const QString& ref, BrowserView& view);
+
+signals:
+    /// The Quick Finder window's add-button caption changed with the active tab.
+    void quickFinderTargetChanged(const QString& caption);
+    /// Help > About and the two Quick Finder buttons ask the windows to show themselves.
+    void showAboutRequested();
+    void showQuickFinderRequested();
+    /// The update wizard must run before the window is shown.
+    void updateWizardRequested();
+
+private:
+    void setListTotal(const CarnivalList& grid, const QString& label);
+    void clearList(CarnivalList& grid, const QString& label);
+    void openLink(const QString& address);
+
+    AppSettings m_settings;
+    int m_activeTab = 0;
+    bool m_secondViewNavigated = false;
+};
+
+/// Object names of the controls whose state the logic sets.
+namespace Controls {
+inline const QString ListTotal = QStringLiteral("TextLabelListTotal");
+inline const QString NewListTotal = QStringLiteral("spSkinTextLabel7");
+inline const QString ListName = QStringLiteral("TextLabelCarnList");
+inline const QString StatusBar = QStringLiteral("StatusBar1");
+inline const QString Submitting = QStringLiteral("LabelSubmitting");
+inline const QString Submitting2 = QStringLiteral("LabelSubmitting2");
+} // namespace Controls

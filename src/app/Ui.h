@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+/// What the logic asks of the desktop. The windows implement it with Qt widgets; tests use a
+/// scripted fake that records every message and answers questions from a queue.
+class Ui
+{
+public:
+    enum class Icon { None, Information, Warning, Question };
+
+    struct FileFilter
+    {
+        QString description;
+        QString pattern;
+    };
+
+    virtual ~Ui() = default;
+
+    /// A plain message box titled with the application title "Vorlix Pro", with an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    /// A Yes/No box with the given title and icon, Yes being the default; true when Yes was chosen.
+    virtual bool askYesNo(const QString& title, const QString& text, Icon icon) = 0;
+    /// A file open dialog; empty when cancelled. The first filter is selected.
+    virtual QString openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) = 0;
+    /// A file save dialog; empty when cancelled. The first filter is selected.
+    virtual QString saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) = 0;
+
+    /// Handles the pending events once, user input included.
+    virtual void processEvents() = 0;
+    /// Sleeps the user-interface thread without handling events.
+    virtual void sleep(int milliseconds) = 0;
+    /// The Esc key's state as of the last input event handled.
+    virtual bool isEscDown() const = 0;
+
+    /// Object name of the control that has the keyboard focus; empty when none of ours has it.
+    virtual QString focusedControl() const = 0;
+    /// Gives the named control the keyboard focus.
+    virtual void setFocus(const QString& control) = 0;
+
+    /// Opens a document or an address with the desktop's default handler; false when that failed.
+    virtual bool openDocument(const QString& pathOrUrl) = 0;
+};

@@ -1,0 +1,4 @@
+// placeholder until the directory lands
+namespace {
+[[maybe_unused]] int placeholder = 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class CarnivalList;
+class Ui;
+
+/// Removes row r: the rows below move up and the last row goes. With r equal to the row count
+/// nothing moves and the last row is dropped as it is. The grid takes the keyboard focus.
+void DeleteStringGridRow1(CarnivalList& grid, int r, Ui& ui);
+/// Removes the current row until the grid is an empty list; row 0 ends current.
+void ClearAllRows(CarnivalList& grid, Ui& ui);
+/// Adds one blank row after the last.
+void AppendBlankRow(CarnivalList& grid);
+/// True when the carnival ref column of some row equals text, ignoring letter case.
+bool FindDupes(const CarnivalList& grid, const QString& text);
+/// Makes current the first row whose carnival ref equals ref, ignoring letter case; false when none.
+bool SelectRowByRef(CarnivalList& grid, const QString& ref);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/Ui.h"
+
+#include <QQueue>
+#include <QStringList>
+
+#include <functional>
+
+/// A scripted Ui: records every message and question, answers questions and file dialogs from
+/// queues (No and cancel when a queue is empty), and keeps the focus and the Esc key as set.
+class FakeUi final : public Ui
+{
+public:
+    struct Question
+    {
+        QString title;
+        QString text;
+        Icon icon;
+    };
+
+    void showMessage(const QString& text) override { messages.append(text); }
+    bool askYesNo(const QString& title, const QString& text, Icon icon) override;
+    QString openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) override;
+    QString saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) override;
+    void processEvents() override;
+    void sleep(int milliseconds) override { sleptMs += milliseconds; }
+    bool isEscDown() const override { return escDown; }
+    QString focusedControl() const override { return focus; }
+    void setFocus(const QString& control) override { focus = control; }
+    bool openDocument(const QString& pathOrUrl) override;
+
+    QStringList messages;
+    QList<Question> questions;
+    QQueue<bool> answers;
+    QQueue<QString> fileNames;
+    QStringList dialogTitles;
+    QList<QList<FileFilter>> dialogFilters;
+    QStringList openedDocuments;
+    bool openDocumentResult = true;
+    QString focus;
+    bool escDown = false;
+    int sleptMs = 0;
+    int eventPasses = 0;
+    /// Runs on every processEvents, to act as the user would between two steps of a handler.
+    std::function<void()> onProcessEvents;
+};
