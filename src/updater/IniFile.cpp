@@ -1,0 +1,97 @@
+#include "updater/IniFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+
+namespace {
+
+std::string Trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+std::string Unquoted(const std::string& text)
+{
+    if (text.size() >= 2 &&
+        ((text.front() == '"' && text.back() == '"') || (text.front() == '\'' && text.back() == '\'')))
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+std::string KeyOf(const std::string& section, const std::string& key)
+{
+    return Upper(section) + '\n' + Upper(key);
+}
+
+} // namespace
+
+IniFile IniFile::Load(const std::string& path)
+{
+    IniFile ini;
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    std::string section;
+    bool first = true;
+    while (std::getline(file, line)) {
+        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            line.erase(0, 3);
+        first = false;
+        const std::string text = Trimmed(line);
+        if (text.empty() || text.front() == ';')
+            continue;
+        if (text.front() == '[') {
+            const auto close = text.find(']');
+            section = Trimmed(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            continue;
+        }
+        const auto equals = text.find('=');
+        if (equals == std::string::npos)
+            continue;
+        const std::string key = KeyOf(section, Trimmed(text.substr(0, equals)));
+        // The first occurrence of a key counts, as with the system's profile functions.
+        ini.m_values.emplace(key, Unquoted(Trimmed(text.substr(equals + 1))));
+    }
+    return ini;
+}
+
+std::string IniFile::value(const std::string& section, const std::string& key, const std::string& fallback,
+                           std::size_t maxLength) const
+{
+    const auto found = m_values.find(KeyOf(section, key));
+    const std::string& text = found == m_values.end() ? fallback : found->second;
+    return text.substr(0, maxLength);
+}
+
+int IniFile::intValue(const std::string& section, const std::string& key, int fallback) const
+{
+    const std::string text = value(section, key);
+    int base = 10;
+    std::size_t start = 0;
+    if (text.rfind("$", 0) == 0) {
+        base = 16;
+        start = 1;
+    } else if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) {
+        base = 16;
+        start = 2;
+    }
+    int number = 0;
+    const char* begin = text.data() + start;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(begin, end, number, base);
+    if (begin == end || error != std::errc() || stop != end)
+        return fallback;
+    return number;
+}

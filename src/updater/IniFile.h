@@ -1,0 +1,22 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+/// A Windows INI file, read once: section and key names compare without regard to case; a value
+/// is the text after the first "=", blanks around it and one pair of enclosing quotes removed.
+class IniFile
+{
+public:
+    /// A file that cannot be read is an empty INI file.
+    static IniFile Load(const std::string& path);
+
+    /// The value, at most maxLength characters; fallback when the section or key is missing.
+    std::string value(const std::string& section, const std::string& key, const std::string& fallback = {},
+                      std::size_t maxLength = std::string::npos) const;
+    /// A decimal integer (or hexadecimal after "$" or "0x"); fallback when missing or not a number.
+    int intValue(const std::string& section, const std::string& key, int fallback) const;
+
+private:
+    std::map<std::string, std::string> m_values; // "SECTION\nKEY" upper-cased -> value
+};
