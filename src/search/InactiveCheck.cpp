@@ -1,0 +1,120 @@
+#include "search/InactiveCheck.h"
+
+#include "app/TForm1.h"
+#include "app/Ui.h"
+#include "lists/RowOperations.h"
+#include "platform/Network.h"
+#include "search/DropDownMarkup.h"
+#include "site/BrowserView.h"
+#include "site/SubmitPage.h"
+
+namespace {
+const QString kNoResponse =
+    QStringLiteral("There is no response from the website, check your internet connection");
+const QString kNothingInList = QStringLiteral("Nothing in List");
+const QString kAllCurrent = QStringLiteral("All carnivals are current");
+const QString kQuestionTitle = QStringLiteral("VorlixPro v3 - Inactive Carnivals");
+const QString kNotLoaded = QStringLiteral(
+    "The website appears to be offline, or has not finished loading\n\nCheck your internet connection");
+const QString kPageError =
+    QStringLiteral("The website appears to be offline, or is not on the default page\n\n"
+                   "Check your internet connection, or click the Reset Page Button");
+const QString kNotDefaultPage =
+    QStringLiteral("You are not on the default web page\n\nClick the \"Reset Page\" button and try again");
+} // namespace
+
+void InactiveCheck::btnShowInactivesClick()
+{
+    if (!m_form.network.IsOnline(m_form.submitPageAddress())) {
+        m_form.ui.showMessage(kNoResponse);
+        return;
+    }
+    if (m_form.AdvStringGrid1.rows() < 2) {
+        m_form.ui.showMessage(kNothingInList);
+        return;
+    }
+    CheckCarnivals();
+}
+
+bool InactiveCheck::pageReadable()
+{
+    try {
+        return m_form.EmbeddedWB1.DocumentLoaded();
+    } catch (const PageError&) {
+        return false;
+    }
+}
+
+void InactiveCheck::CheckCarnivals()
+{
+    BrowserView& view = m_form.EmbeddedWB1;
+    if (!pageReadable()) {
+        m_form.ui.showMessage(kPageError);
+        return;
+    }
+    if (view.LocationURL() != m_form.submitPageAddress()) {
+        m_form.ui.showMessage(kNotDefaultPage);
+        return;
+    }
+    try {
+        const QList<Element> dropDowns = view.elementsNamed(QString::fromLatin1(SubmitPage::kCarnivalSelect));
+        // Without the carnival drop-down there is nothing to compare with: every entry would
+        // look expired.
+        if (dropDowns.isEmpty()) {
+            m_form.ui.showMessage(kPageError);
+            return;
+        }
+        const Findings findings = findInactive(DropDownMarkup::values(view.outerHTML(dropDowns.first())));
+        if (findings.reportLines.isEmpty()) {
+            m_form.ui.showMessage(kAllCurrent);
+            return;
+        }
+        if (!m_form.ui.askYesNo(kQuestionTitle, questionText(findings.reportLines), Ui::Icon::Question))
+            return;
+        removeRows(findings.refs);
+        setListTotal();
+    } catch (const PageError&) {
+        setListTotal();
+        m_form.ui.showMessage(kNotLoaded);
+    }
+}
+
+// Each row becomes current in turn; rows without a ref (the trailing blank row) are skipped.
+InactiveCheck::Findings InactiveCheck::findInactive(const QSet<QString>& offered)
+{
+    Findings findings;
+    CarnivalList& grid = m_form.AdvStringGrid1;
+    for (int row = 0; row < grid.rows(); ++row) {
+        grid.setCurrentRow(row);
+        const QString ref = grid.cell(Column::CarnivalRef, row);
+        if (ref.isEmpty() || offered.contains(ref))
+            continue;
+        findings.reportLines.append(QStringLiteral("* ") + grid.cell(Column::Carnival, row));
+        findings.refs.append(ref);
+    }
+    return findings;
+}
+
+QString InactiveCheck::questionText(const QStringList& reportLines)
+{
+    QString text = QStringLiteral("Found ") + QString::number(reportLines.size()) +
+                   QStringLiteral(" carnivals that are no longer valid: ") + QStringLiteral("\n\n");
+    for (const QString& line : reportLines)
+        text += line + QStringLiteral("\r\n");
+    return text + QStringLiteral("\n") + QStringLiteral("Would you like to remove them from your list?");
+}
+
+// Each lookup finds the first remaining row of that carnival, so repeated entries all go.
+void InactiveCheck::removeRows(const QStringList& refs)
+{
+    CarnivalList& grid = m_form.AdvStringGrid1;
+    for (const QString& ref : refs) {
+        if (SelectRowByRef(grid, ref))
+            DeleteStringGridRow1(grid, grid.currentRow(), m_form.ui);
+    }
+}
+
+void InactiveCheck::setListTotal()
+{
+    m_form.controls.setText(Controls::ListTotal, QString::number(m_form.AdvStringGrid1.rows()));
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class TForm1;
+
+/// Check Inactives: compares every entry of the current list with the carnivals that the
+/// submission form in the first tab's view offers now, reports the entries whose carnival it no
+/// longer offers and, when the user agrees, removes them. It reads the page as it is shown and
+/// loads nothing. A carnival counts as offered only when some option's value equals its ref.
+class InactiveCheck final
+{
+public:
+    explicit InactiveCheck(TForm1& form) : m_form(form) {}
+
+    /// The button's handler: the connection and list-size guards, then the check.
+    void btnShowInactivesClick();
+    /// One check of the current list against the page of the first tab's view.
+    void CheckCarnivals();
+
+    /// The question asked before removal, one "* name" line per inactive entry.
+    static QString questionText(const QStringList& reportLines);
+
+private:
+    struct Findings
+    {
+        QStringList reportLines;
+        QStringList refs;
+    };
+
+    bool pageReadable();
+    Findings findInactive(const QSet<QString>& offered);
+    void removeRows(const QStringList& refs);
+    void setListTotal();
+
+    TForm1& m_form;
+};
