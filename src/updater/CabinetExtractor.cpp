@@ -7,6 +7,8 @@
 #include <mspack.h>
 #include <vector>
 
+namespace updater {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -146,3 +148,5 @@ bool CabinetExtractor::Extract(const std::string& cabinetPath, const std::string
     fs::remove_all(staging, code);
     return extracted;
 }
+
+} // namespace updater

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace updater {
+
 /// Extraction of Microsoft cabinet files, through libmspack.
 class CabinetExtractor
 {
@@ -15,3 +17,5 @@ public:
     /// The file name as a relative path with "/", or empty when it would leave its folder.
     static std::string SafeRelativeName(const std::string& nameInCabinet);
 };
+
+} // namespace updater

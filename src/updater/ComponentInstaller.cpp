@@ -10,6 +10,8 @@
 #include <cctype>
 #include <filesystem>
 
+namespace updater {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -184,3 +186,5 @@ void ComponentInstaller::logFailure(const std::string& line, const std::string& 
     m_log.write(line);
     m_log.write("Upd reason : " + reason);
 }
+
+} // namespace updater

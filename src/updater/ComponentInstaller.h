@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace updater {
+
 /// Puts one downloaded application component in place according to its name: "_NEW" copies,
 /// ".INF" lists further files, ".PAT" is skipped, ".CAB" is extracted, ".EXE" is run, anything
 /// else is expanded from SZDD form or copied. A component whose file is missing is passed over.
@@ -37,3 +39,5 @@ private:
     Sleeper m_sleeper;
     std::vector<std::string> m_openInformationFiles;
 };
+
+} // namespace updater

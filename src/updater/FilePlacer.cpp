@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace updater {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -90,3 +92,5 @@ bool FilePlacer::Move(const std::string& source, const std::string& destination,
     fs::remove(source, code);
     return true;
 }
+
+} // namespace updater

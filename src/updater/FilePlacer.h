@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace updater {
+
 /// Puts files in place atomically: the new content is written beside the destination under a
 /// temporary name and renamed over it, so that a failed or interrupted write leaves the old file
 /// whole. A replaced file keeps its permission bits (an executable stays executable).
@@ -22,3 +24,5 @@ public:
     /// The mode of source when it exists, else rw-r--r--.
     static unsigned ModeOf(const std::string& source);
 };
+
+} // namespace updater

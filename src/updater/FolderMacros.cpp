@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace updater {
+
 namespace {
 
 constexpr char kSeparator = '/';
@@ -69,3 +71,5 @@ std::string FolderMacros::NormalizeFolder(std::string folder)
         folder += '.';
     return folder;
 }
+
+} // namespace updater

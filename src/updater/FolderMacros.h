@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace updater {
+
 /// The folders that the updater's folder macros name. On Linux "WIN", "SYS" and "PF" name none;
 /// the updater has no "DOC".
 struct FolderMacros
@@ -20,3 +22,5 @@ struct FolderMacros
     /// ("C:\" -> "C:\.", "/tmp" -> "/tmp/.").
     static std::string NormalizeFolder(std::string folder);
 };
+
+} // namespace updater

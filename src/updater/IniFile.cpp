@@ -5,6 +5,8 @@
 #include <charconv>
 #include <fstream>
 
+namespace updater {
+
 namespace {
 
 std::string Trimmed(const std::string& text)
@@ -95,3 +97,5 @@ int IniFile::intValue(const std::string& section, const std::string& key, int fa
         return fallback;
     return number;
 }
+
+} // namespace updater

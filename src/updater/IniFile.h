@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+namespace updater {
+
 /// A Windows INI file, read once: section and key names compare without regard to case; a value
 /// is the text after the first "=", blanks around it and one pair of enclosing quotes removed.
 class IniFile
@@ -20,3 +22,5 @@ public:
 private:
     std::map<std::string, std::string> m_values; // "SECTION\nKEY" upper-cased -> value
 };
+
+} // namespace updater

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     }
     const std::string expandedName = argv[3];
     std::string error;
-    if (!SzddCompressor::CompressFile(argv[1], argv[2], expandedName.back(), error)) {
+    if (!updater::SzddCompressor::CompressFile(argv[1], argv[2], expandedName.back(), error)) {
         std::cerr << "vorlix-szdd: " << error << '\n';
         return 1;
     }

@@ -8,6 +8,8 @@
 #include <limits>
 #include <stdexcept>
 
+namespace updater {
+
 namespace {
 
 constexpr std::size_t kWindowSize = 4096;
@@ -187,3 +189,5 @@ bool SzddCompressor::CompressFile(const std::string& source, const std::string& 
     }
     return true;
 }
+
+} // namespace updater

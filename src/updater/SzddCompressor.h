@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace updater {
+
 /// Compresses in Microsoft's SZDD form (the COMPRESS tool's, which the LZ expansion functions and
 /// libmspack read): the signature "SZDD" 0x88 0xF0 0x27 0x33, mode 'A', the missing last character
 /// of the file name, the expanded length (32 bits, little endian), then LZSS data over a window of
@@ -21,3 +23,5 @@ public:
     static bool CompressFile(const std::string& source, const std::string& target, char missingChar,
                              std::string& error);
 };
+
+} // namespace updater

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <mspack.h>
 
+namespace updater {
+
 namespace {
 
 constexpr std::array<unsigned char, 9> kSignature = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A'};
@@ -91,3 +93,5 @@ bool SzddExpander::Expand(const std::string& source, const std::string& target, 
     }
     return true;
 }
+
+} // namespace updater

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace updater {
+
 /// What the header of an SZDD file says.
 struct SzddHeader
 {
@@ -24,3 +26,5 @@ public:
     /// result's length differs from the header's: libmspack reports success on a truncated file.
     static bool Expand(const std::string& source, const std::string& target, std::string& error);
 };
+
+} // namespace updater

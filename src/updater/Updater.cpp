@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <ostream>
 
+namespace updater {
+
 namespace {
 
 std::string WithSeparator(std::string folder)
@@ -86,3 +88,5 @@ int Updater::Run(const UpdaterCommandLine& commandLine, std::ostream& errors)
     }
     return 0;
 }
+
+} // namespace updater

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace updater {
+
 /// What the updater's run needs of the system; tests put their own folders and doubles in.
 struct UpdaterEnvironment
 {
@@ -46,3 +48,5 @@ private:
 
     UpdaterEnvironment m_environment;
 };
+
+} // namespace updater

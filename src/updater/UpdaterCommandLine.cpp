@@ -1,5 +1,7 @@
 #include "updater/UpdaterCommandLine.h"
 
+namespace updater {
+
 namespace {
 
 bool IsBlank(char character)
@@ -49,3 +51,5 @@ UpdaterCommandLine UpdaterCommandLine::FromParameters(const std::vector<std::str
         line.components.assign(parameters.begin() + 5, parameters.end());
     return line;
 }
+
+} // namespace updater

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+namespace updater {
+
 /// The updater's parameters, in the order the application's handoff writes them:
 /// process id, "L" or not, application path or "null", application parameters (a single blank
 /// for none), the folder of the downloaded components, then one component name each.
@@ -23,3 +25,5 @@ struct UpdaterCommandLine
     /// Missing parameters read as empty, as a missing position of a command line does.
     static UpdaterCommandLine FromParameters(const std::vector<std::string>& parameters);
 };
+
+} // namespace updater

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <fstream>
 
+namespace updater {
+
 UpdaterLog::UpdaterLog(std::string path, bool enabled) : m_path(std::move(path)), m_enabled(enabled) {}
 
 void UpdaterLog::write(const std::string& message) const
@@ -25,3 +27,5 @@ std::string UpdaterLog::PathFor(const std::string& logFileName, const std::strin
         return logFileName;
     return documentsFolder + "/" + logFileName;
 }
+
+} // namespace updater

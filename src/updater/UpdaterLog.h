@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace updater {
+
 /// The updater's log: one line per step, "dd/mm/yyyy hh:nn:ss : [000] " and the message, appended
 /// to the file (created when missing). A disabled log writes nothing.
 class UpdaterLog
@@ -21,3 +23,5 @@ private:
     std::string m_path;
     bool m_enabled;
 };
+
+} // namespace updater

@@ -10,7 +10,7 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> parameters(argv + 1, argv + argc);
     if (parameters.size() == 1)
-        parameters = UpdaterCommandLine::Split(parameters.front());
-    Updater updater(UpdaterEnvironment::System());
-    return updater.Run(UpdaterCommandLine::FromParameters(parameters), std::cerr);
+        parameters = updater::UpdaterCommandLine::Split(parameters.front());
+    updater::Updater updater(updater::UpdaterEnvironment::System());
+    return updater.Run(updater::UpdaterCommandLine::FromParameters(parameters), std::cerr);
 }
