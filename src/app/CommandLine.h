@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/// `vorlix-pro [--demo] [--site URL] [--update-url URL]`.
+struct CommandLine
+{
+    bool demo = false;
+    std::optional<QString> site;
+    std::optional<QString> updateUrl;
+
+    /// Parses the arguments (the program's name first); on a mistake, error holds the message.
+    static CommandLine parse(const QStringList& arguments, QString* error);
+};

@@ -1,0 +1,114 @@
+#include "gui/QtUi.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+QString filterText(const QList<Ui::FileFilter>& filters)
+{
+    QStringList parts;
+    for (const Ui::FileFilter& filter : filters)
+        parts.append(filter.description.contains('(') ? filter.description
+                                                      : filter.description + " (" + filter.pattern + ")");
+    return parts.join(QStringLiteral(";;"));
+}
+
+QMessageBox::Icon messageIcon(Ui::Icon icon)
+{
+    switch (icon) {
+    case Ui::Icon::Information:
+        return QMessageBox::Information;
+    case Ui::Icon::Warning:
+        return QMessageBox::Warning;
+    case Ui::Icon::Question:
+        return QMessageBox::Question;
+    case Ui::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+bool isOurControlName(const QString& name)
+{
+    return !name.isEmpty() && !name.startsWith(QStringLiteral("qt_"));
+}
+} // namespace
+
+QtUi::QtUi(QObject* parent) : QObject(parent)
+{
+    qApp->installEventFilter(this);
+}
+
+bool QtUi::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+            m_escDown = event->type() == QEvent::KeyPress;
+    } else if (event->type() == QEvent::ApplicationDeactivate) {
+        m_escDown = false; // a release we will never see
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void QtUi::showMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlix Pro"), text, QMessageBox::Ok, m_window);
+    box.exec();
+}
+
+bool QtUi::askYesNo(const QString& title, const QString& text, Icon icon)
+{
+    QMessageBox box(messageIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_window);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtUi::openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
+{
+    return QFileDialog::getOpenFileName(m_window, title, folder, filterText(filters));
+}
+
+QString QtUi::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
+{
+    return QFileDialog::getSaveFileName(m_window, title, folder, filterText(filters));
+}
+
+void QtUi::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void QtUi::sleep(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+QString QtUi::focusedControl() const
+{
+    for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (isOurControlName(widget->objectName()))
+            return widget->objectName();
+    }
+    return {};
+}
+
+void QtUi::setFocus(const QString& control)
+{
+    if (!m_window)
+        return;
+    if (auto* widget = m_window->findChild<QWidget*>(control))
+        widget->setFocus(Qt::OtherFocusReason);
+}
+
+bool QtUi::openDocument(const QString& pathOrUrl)
+{
+    const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
