@@ -30,6 +30,7 @@ TForm1::TForm1(Ui& ui, Network& network, BrowserView& view1, BrowserView& view2,
     controls.setText(Controls::ListName, QString());
     controls.setVisible(Controls::Submitting, false);
     controls.setVisible(Controls::Submitting2, false);
+    connectViews();
 }
 
 QString TForm1::submitPageAddress() const
@@ -191,6 +192,56 @@ void TForm1::AutoSubmitCarnival() {}
 
 void TForm1::SetCarnival(const QString& ref, BrowserView& view)
 {
-    Q_UNUSED(ref);
-    Q_UNUSED(view);
+    m_page.SetCarnival(ref, view);
+}
+
+// --- The two tabs' views of the form. ---
+
+FormTab TForm1::firstTab()
+{
+    return FormTab{
+        .view = EmbeddedWB1,
+        .grid = AdvStringGrid1,
+        .countLabel = Controls::ListTotal,
+        .addButton = QStringLiteral("btnAddItem"),
+        .backButton = QStringLiteral("btnBack1"),
+        .forwardButton = QStringLiteral("btnForward1"),
+        .refreshButton = QStringLiteral("btnRefresh1"),
+        .noDocumentError = QStringLiteral("Couldn't convert the EmbeddedWB1.Document to an IHTMLDocument2"),
+        .addErrorCoversChecks = false,
+        .selectionNavigatesBack = true,
+        .addFocusSkipsOnlyCarnival = true,
+    };
+}
+
+FormTab TForm1::secondTab()
+{
+    return FormTab{
+        .view = EmbeddedWB2,
+        .grid = AdvStringGrid2,
+        .countLabel = Controls::NewListTotal,
+        .addButton = QStringLiteral("btnAddNew"),
+        .backButton = QStringLiteral("btnback2"),
+        .forwardButton = QStringLiteral("btnForward2"),
+        .refreshButton = QStringLiteral("btnRefresh2"),
+        .noDocumentError = QStringLiteral("Couldn't convert the WebBrowser2.Document to an IHTMLDocument2"),
+        .addErrorCoversChecks = true,
+        .selectionNavigatesBack = false,
+        .addFocusSkipsOnlyCarnival = false,
+    };
+}
+
+// The views' events run as handlers: an error they do not trap reaches the general error report.
+void TForm1::connectViews()
+{
+    connect(&EmbeddedWB1, &BrowserView::DocumentComplete, this,
+            [this] { dispatch([this] { EmbeddedWB1DocumentComplete(); }); });
+    connect(&EmbeddedWB2, &BrowserView::DocumentComplete, this,
+            [this] { dispatch([this] { EmbeddedWB2DocumentComplete(); }); });
+    connect(&EmbeddedWB1, &BrowserView::CommandStateChange, this, [this](int command, bool enable) {
+        dispatch([=, this] { EmbeddedWB1CommandStateChange(command, enable); });
+    });
+    connect(&EmbeddedWB2, &BrowserView::CommandStateChange, this, [this](int command, bool enable) {
+        dispatch([=, this] { EmbeddedWB2CommandStateChange(command, enable); });
+    });
 }

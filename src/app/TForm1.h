@@ -2,6 +2,11 @@
 
 #include "app/AppSettings.h"
 #include "app/ControlStates.h"
+#include "site/CarnivalOptions.h"
+#include "site/FormTab.h"
+#include "site/PageAccess.h"
+#include "site/ScratchValues.h"
+#include "site/SubmitPage.h"
 #include "lists/CarnivalList.h"
 
 #include <QObject>
@@ -31,6 +36,7 @@ public:
     CarnivalList AdvStringGrid2{QStringLiteral("AdvStringGrid2")};
     ControlStates controls;
     bool DuplicateFound = false;
+    ScratchValues scratch;
 
     const AppSettings& settings() const { return m_settings; }
     /// The submission form's address.
@@ -75,6 +81,29 @@ public:
     void AutoSubmitCarnival();
     void SetCarnival(const QString& ref, BrowserView& view);
 
+    // Carnival and category options; each tab's view of the form and its buttons.
+    PageAccess& pageAccess() { return m_page; }
+    void btnAddItemClick() { m_options.AddClick(m_tab1); }
+    void btnAddNewClick() { m_options.AddClick(m_tab2); }
+    void btnChangeCatClick() { m_options.ChangeCategoryClick(m_tab1); }
+    void btnChangeNewCatClick() { m_options.ChangeCategoryClick(m_tab2); }
+    void AdvStringGrid1SelectionChanged() { m_options.SelectionChanged(m_tab1); }
+    void AdvStringGrid2SelectionChanged() { m_options.SelectionChanged(m_tab2); }
+    void EmbeddedWB1DocumentComplete() { m_page.DocumentComplete(m_tab1); }
+    void EmbeddedWB2DocumentComplete() { m_page.DocumentComplete(m_tab2); }
+    void EmbeddedWB1CommandStateChange(int command, bool enable)
+    {
+        m_page.CommandStateChange(m_tab1, command, enable);
+    }
+    void EmbeddedWB2CommandStateChange(int command, bool enable)
+    {
+        m_page.CommandStateChange(m_tab2, command, enable);
+    }
+    void btnRefresh1Click() { m_page.Refresh(m_tab1); }
+    void btnRefresh2Click() { m_page.Refresh(m_tab2); }
+    void btnReset1Click() { m_page.Reset(m_tab1); }
+    void btnReset2Click() { m_page.Reset(m_tab2); }
+
 signals:
     /// The Quick Finder window's add-button caption changed with the active tab.
     void quickFinderTargetChanged(const QString& caption);
@@ -92,6 +121,14 @@ private:
     AppSettings m_settings;
     int m_activeTab = 0;
     bool m_secondViewNavigated = false;
+
+    FormTab firstTab();
+    FormTab secondTab();
+    void connectViews();
+    PageAccess m_page{ui, network, controls, scratch, SubmitPage::address(m_settings.site)};
+    CarnivalOptions m_options{m_page, ui, controls, DuplicateFound};
+    FormTab m_tab1{firstTab()};
+    FormTab m_tab2{secondTab()};
 };
 
 /// Object names of the controls whose state the logic sets.

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+/// The working strings that single operations fill and read within one call: a drop-down's
+/// markup, the text extracted from it, the text-search position. The system clipboard is never
+/// used for them: it holds the user's data.
+struct ScratchValues
+{
+    QString RichEdit1;
+    QString TextBoxTemp1;
+    QString TextBoxTemp2;
+    int searchPosition = 0;
+};
