@@ -1,0 +1,354 @@
+#include "update/TWebUpdate.h"
+
+#include "app/Ui.h"
+#include "platform/Folders.h"
+#include "platform/Network.h"
+#include "update/CurlSession.h"
+#include "update/FolderMacros.h"
+#include "update/UpdateRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QUrl>
+
+namespace {
+constexpr qsizetype kBlockSize = 4096;
+// A control file cannot make us build an endless list of default entries.
+constexpr int kMaxFiles = 10000;
+
+const QString kUpdate = QStringLiteral("update");
+const QString kApplication = QStringLiteral("application");
+
+QString withSeparator(const QString& folder)
+{
+    return folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(QDir::separator())
+               ? folder
+               : folder + QDir::separator();
+}
+
+/// Receives one file into the temporary file in blocks, handling events and the user's cancel
+/// after each.
+class BlockReceiver final : public CurlSession::Receiver
+{
+public:
+    BlockReceiver(TWebUpdate& engine, QFile& file, const QString& destination)
+        : cancel(engine.Cancelled), m_engine(engine), m_file(file), m_destination(destination)
+    {}
+
+    bool onResponse(long status, qint64 length) override
+    {
+        this->length = length;
+        return status < 300;
+    }
+
+    bool onBody(const char* data, qsizetype size) override
+    {
+        for (qsizetype at = 0; at < size; at += kBlockSize) {
+            const qsizetype block = std::min(kBlockSize, size - at);
+            m_engine.ui().processEvents();
+            if (m_file.write(data + at, block) != block) {
+                writeFailed = true;
+                return false;
+            }
+            received += block;
+            if (m_engine.OnFileProgress)
+                m_engine.OnFileProgress(m_destination, received, length);
+            if (cancelled())
+                return false;
+        }
+        return true;
+    }
+
+    bool onIdle() override
+    {
+        m_engine.ui().processEvents();
+        return !cancelled();
+    }
+
+    bool cancel;
+    qint64 length = 0;
+    qint64 received = 0;
+    bool writeFailed = false;
+
+private:
+    bool cancelled()
+    {
+        cancel = m_engine.Cancelled;
+        if (m_engine.OnProgressCancel)
+            m_engine.OnProgressCancel(cancel);
+        return cancel;
+    }
+
+    TWebUpdate& m_engine;
+    QFile& m_file;
+    const QString& m_destination;
+};
+
+bool isUsableFileName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+QByteArray encodedAddress(const QString& address)
+{
+    const QUrl url(address, QUrl::TolerantMode);
+    return url.isValid() ? url.toEncoded() : address.toUtf8();
+}
+} // namespace
+
+TWebUpdate::TWebUpdate(Ui& ui, Network& network, const Folders& folders)
+    : m_ui(ui), m_network(network), m_folders(folders), m_session(std::make_unique<CurlSession>())
+{}
+
+TWebUpdate::~TWebUpdate() = default;
+
+// --- Control file and version check ---
+
+bool TWebUpdate::IsUpdatePending()
+{
+    if (URL.isEmpty())
+        return false;
+    if (OpenInternetConnection() != ioConnected)
+        return false;
+    const bool pending = FetchControlFile() && EvaluateUpdate() != uvNoUpdate;
+    CloseInternetConnection();
+    return pending;
+}
+
+bool TWebUpdate::FetchControlFile()
+{
+    const QString address = ExpandFolderMacros(URL);
+    if (!DownloadToFolder(address, TempFolder()))
+        return false;
+    ControlFilePath = TempFolder() + FileNameFromURL(address);
+    const IniFile ini = ControlFile();
+    AppUpdate = ini.ReadFlag(kApplication, QStringLiteral("appupdate"));
+    AppName = ExpandFolderMacros(ini.ReadString(kApplication, QStringLiteral("appname")));
+    AppParams = ini.ReadString(kApplication, QStringLiteral("appparam"));
+    if (AppName.isEmpty())
+        AppUpdate = false;
+    if (AppParams.isEmpty())
+        AppParams = QStringLiteral(" ");
+    AppComponents = ExpandFolderMacros(ini.ReadString(kApplication, QStringLiteral("appcomps")));
+    SilentRestart = ini.ReadFlag(kApplication, QStringLiteral("silentrestart"));
+    return true;
+}
+
+UpdateVerdict TWebUpdate::EvaluateUpdate()
+{
+    const IniFile ini = ControlFile();
+    UpdateVerdict verdict = uvNoUpdate;
+    UpdateDescription = ini.ReadString(kUpdate, QStringLiteral("descr"));
+    const QString localPath = ExpandFolderMacros(ini.ReadString(kUpdate, QStringLiteral("localversion")));
+
+    const QString date = ini.ReadString(kUpdate, QStringLiteral("date"));
+    if (!date.isEmpty()) {
+        ReleaseDate = ParseControlDate(date, ini.ReadString(kUpdate, QStringLiteral("time")));
+        InstalledDate = LocalFileDate(localPath);
+        verdict = InstalledDate >= ReleaseDate ? uvNoUpdate : uvNewerByDate;
+    }
+    if (verdict == uvNoUpdate && !ini.ReadString(kUpdate, QStringLiteral("unconditional")).isEmpty())
+        verdict = uvUnconditional;
+    if (verdict != uvNoUpdate)
+        return verdict;
+
+    QString newVersion = ini.ReadString(kUpdate, QStringLiteral("newversion"));
+    const qint32 newSize = ini.ReadInteger(kUpdate, QStringLiteral("newsize"), 0);
+    const qint32 newCheckSum = ini.ReadInteger(kUpdate, QStringLiteral("newchecksum"), -1);
+    QString local = localPath;
+    if ((!newVersion.isEmpty() || newSize > 0 || newCheckSum != -1) && !local.isEmpty()) {
+        const UpdateVerdict rule = newCheckSum != -1 ? uvNewerByChecksum
+                                   : newSize < 1     ? uvNewerByVersion
+                                                     : uvNewerBySize;
+        if (NeedsUpdate(newVersion, local, newSize, newCheckSum))
+            verdict = rule;
+    }
+    NewVersionText = newVersion;
+    LocalVersionText = local;
+    return verdict;
+}
+
+int TWebUpdate::LoadFileList()
+{
+    FileList.clear();
+    const IniFile ini = ControlFile();
+    const int count =
+        std::min(ini.ReadInteger(QStringLiteral("files"), QStringLiteral("count"), 0), kMaxFiles);
+    for (int n = 1; n <= count; ++n) {
+        const QString section = QStringLiteral("file%1").arg(n);
+        const auto text = [&](const char* key) { return ini.ReadString(section, QLatin1String(key)); };
+        TFileDescription file;
+        file.URL = ExpandFolderMacros(text("url"));
+        file.LocalVersion = ExpandFolderMacros(text("localversion"));
+        file.NewVersion = text("newversion");
+        file.NewSize = ini.ReadInteger(section, QStringLiteral("newsize"), 0);
+        file.NewCheckSum = ini.ReadInteger(section, QStringLiteral("newchecksum"), -1);
+        file.NewDate = text("date");
+        file.NewTime = text("time");
+        file.Description = text("descr");
+        file.TargetDir = withSeparator(ExpandFolderMacros(text("targetdir")));
+        file.FileSize = ini.ReadInteger(section, QStringLiteral("filesize"), 0);
+        file.Mandatory = ini.ReadFlag(section, QStringLiteral("mandatory"));
+        file.Preselect = ini.ReadFlag(section, QStringLiteral("preselect"), true);
+        file.Hidden = ini.ReadFlag(section, QStringLiteral("hidden"));
+        FileList.items.append(file);
+    }
+    return std::max(count, 0);
+}
+
+void TWebUpdate::FilterFileList()
+{
+    auto& files = FileList.items;
+    for (qsizetype i = 0; i < files.size();) {
+        const TFileDescription& file = files[i];
+        bool keep = false;
+        if (!file.LocalVersion.isEmpty() && !file.NewDate.isEmpty()) {
+            const QFileInfo local(file.LocalVersion);
+            keep = !(local.exists() && local.lastModified() >= ParseControlDate(file.NewDate, file.NewTime));
+        } else {
+            QString version = file.NewVersion;
+            QString path = file.LocalVersion;
+            keep = NeedsUpdate(version, path, file.NewSize, file.NewCheckSum);
+        }
+        if (keep)
+            ++i;
+        else
+            files.removeAt(i);
+    }
+}
+
+QString TWebUpdate::ExpandFolderMacros(const QString& text) const
+{
+    return ::ExpandFolderMacros(text, m_folders);
+}
+
+QString TWebUpdate::FolderForMacro(const QString& name) const
+{
+    return ::FolderForMacro(name, m_folders);
+}
+
+QString TWebUpdate::TempFolder() const
+{
+    return withSeparator(m_folders.temp());
+}
+
+IniFile TWebUpdate::ControlFile() const
+{
+    return ControlFilePath.isEmpty() ? IniFile() : IniFile(ControlFilePath);
+}
+
+// --- Transfer ---
+
+TInternetOpen TWebUpdate::OpenInternetConnection()
+{
+    m_session->close();
+    const QString address = ExpandFolderMacros(URL);
+    if (!address.contains(QLatin1String("127.0.0.1")) && !m_network.IsOnline(address))
+        return ioNoConnection;
+    return m_session->open(Agent.toUtf8(), CaCertificates) ? ioConnected : ioCannotOpen;
+}
+
+void TWebUpdate::CloseInternetConnection()
+{
+    m_session->close();
+    if (!ControlFilePath.isEmpty())
+        QFile::remove(ControlFilePath);
+}
+
+bool TWebUpdate::Connected() const
+{
+    return m_session->isOpen();
+}
+
+bool TWebUpdate::DownloadToFolder(const QString& address, const QString& folder)
+{
+    m_lastError.clear();
+    // An address without a file name would write over the folder itself.
+    const QString name = FileNameFromURL(address);
+    if (!isUsableFileName(name) || !Connected())
+        return false;
+    // A cancelled update stops every later fetch before its first read.
+    if (Cancelled)
+        return false;
+    const QString destination = withSeparator(folder) + name;
+
+    QTemporaryFile temporary(TempFolder() + QStringLiteral("WUPDXXXXXX.tmp"));
+    temporary.setAutoRemove(false);
+    if (!temporary.open())
+        return false;
+    const QString temporaryPath = temporary.fileName();
+    BlockReceiver receiver(*this, temporary, destination);
+    const CurlSession::Result result = m_session->get(encodedAddress(address), receiver, StallTimeout);
+    temporary.close();
+    Cancelled = receiver.cancel;
+
+    // A body shorter than announced is as broken as one that failed to arrive.
+    const bool whole = result.outcome == CurlSession::Outcome::Received && !receiver.writeFailed &&
+                       (receiver.length == 0 || receiver.received == receiver.length);
+    if (!whole) {
+        discardTemporary(temporaryPath);
+        if (result.outcome == CurlSession::Outcome::NoResponse) {
+            m_lastError = result.errorText;
+            ReportInternetError();
+        }
+        return false;
+    }
+    // An empty body is a failure, though the empty file is put in place.
+    return putInPlace(temporaryPath, destination) && receiver.received > 0;
+}
+
+bool TWebUpdate::discardTemporary(const QString& path)
+{
+    if (QFile::remove(path) || !QFileInfo::exists(path))
+        return true;
+    AppendLogLine(QStringLiteral("Unable to delete file ") + path);
+    return false;
+}
+
+bool TWebUpdate::putInPlace(const QString& temporary, const QString& destination)
+{
+    bool success = true;
+    const QFileInfo existing(destination);
+    if (existing.exists() || existing.isSymLink()) {
+        if (!QFile::remove(destination)) {
+            QFile::setPermissions(destination, existing.permissions() | QFile::WriteOwner | QFile::WriteUser);
+            if (!QFile::remove(destination)) {
+                success = false;
+                AppendLogLine(QStringLiteral("Unable to delete file ") + destination);
+            }
+        }
+    }
+    if (!QFile::rename(temporary, destination)) {
+        success = false;
+        AppendLogLine(QStringLiteral("Unable to rename file ") + temporary + QStringLiteral(" to ") +
+                      destination);
+    }
+    return success;
+}
+
+void TWebUpdate::ReportInternetError()
+{
+    if (m_lastError.isEmpty())
+        return;
+    if (UpdateUpdate != wuuSilent)
+        m_ui.showMessage(m_lastError);
+}
+
+QString TWebUpdate::LogFilePath() const
+{
+    static const QString pathCharacters = QStringLiteral("\\/:");
+    for (QChar c : pathCharacters)
+        if (LogFileName.contains(c))
+            return LogFileName;
+    const QString documents = m_folders.documents();
+    return documents.isEmpty() ? LogFileName : withSeparator(documents) + LogFileName;
+}
+
+void TWebUpdate::AppendLogLine(const QString& text)
+{
+    QFile log(LogFilePath());
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append))
+        log.write((text + u'\n').toLocal8Bit());
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "update/IniFile.h"
+#include "update/TFileList.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class CurlSession;
+class Folders;
+class Network;
+class Ui;
+
+/// The outcome of comparing the offered release with the installed one.
+enum UpdateVerdict
+{
+    uvNewerByDate,
+    uvNoUpdate,
+    uvUnconditional,
+    uvNewerBySize,
+    uvNewerByChecksum,
+    uvNewerByVersion
+};
+
+/// Whether connection errors are shown in a message box.
+enum TUpdateUpdate
+{
+    wuuPromptOnce,
+    wuuSilent
+};
+
+/// The result of opening the Internet connection.
+enum TInternetOpen
+{
+    ioConnected,
+    ioNoConnection,
+    ioCannotOpen
+};
+
+/// The self-update engine: fetches the control file, decides whether a release is offered,
+/// reads its file list and fetches files over HTTP with progress and cancel.
+class TWebUpdate final
+{
+public:
+    TWebUpdate(Ui& ui, Network& network, const Folders& folders);
+    ~TWebUpdate();
+    TWebUpdate(const TWebUpdate&) = delete;
+    TWebUpdate& operator=(const TWebUpdate&) = delete;
+
+    // Settings.
+    QString URL; // the control file's address; folder macros are expanded before use
+    QString Agent = QStringLiteral("TWebUpdate");
+    QString LogFileName = QStringLiteral("WUPDATE.LOG");
+    bool Logging = false; // no status trace; the updater is told so
+    TUpdateUpdate UpdateUpdate = wuuPromptOnce;
+    /// A transfer that receives nothing for this long fails.
+    std::chrono::milliseconds StallTimeout{60000};
+    /// A certificate bundle to trust instead of the system's; empty for the system's.
+    QString CaCertificates;
+
+    // State.
+    QString ControlFilePath;
+    bool AppUpdate = false;
+    QString AppName;
+    QString AppParams;
+    QString AppComponents;
+    bool SilentRestart = false;
+    QString UpdateDescription;
+    QDateTime ReleaseDate;
+    QDateTime InstalledDate;
+    QString LocalVersionText;
+    QString NewVersionText;
+    bool Cancelled = false;
+    bool ComponentDownloaded = false;
+    TFileList FileList;
+
+    /// After every block: destination path, bytes received so far, announced length (0 when none).
+    std::function<void(const QString& fileName, qint64 pos, qint64 size)> OnFileProgress;
+    /// After every block and while a transfer waits for data: receives Cancelled, may set it.
+    std::function<void(bool& cancel)> OnProgressCancel;
+
+    /// The start-up check: true when the control file offers a release. Shows nothing but a
+    /// connection error box. An empty URL offers nothing.
+    bool IsUpdatePending();
+    /// Fetches the control file into the temporary folder and reads section "application".
+    bool FetchControlFile();
+    /// Reads section "update" and decides.
+    UpdateVerdict EvaluateUpdate();
+    /// Reads section "files" into FileList; returns the count read.
+    int LoadFileList();
+    /// Drops the files that need no update.
+    void FilterFileList();
+
+    QString ExpandFolderMacros(const QString& text) const;
+    QString FolderForMacro(const QString& name) const;
+    /// The user's temporary folder, ending in a separator.
+    QString TempFolder() const;
+    /// The local copy of the control file as it reads now.
+    IniFile ControlFile() const;
+
+    TInternetOpen OpenInternetConnection();
+    /// Closes the connection and deletes the local control file.
+    void CloseInternetConnection();
+    bool Connected() const;
+    /// Fetches address into folder + FileNameFromURL(address); true when the whole file arrived
+    /// and was put in place.
+    bool DownloadToFolder(const QString& address, const QString& folder);
+    /// Shows the last connection error, unless UpdateUpdate is wuuSilent.
+    void ReportInternetError();
+    /// Appends one line to the update log.
+    void AppendLogLine(const QString& text);
+    /// The update log's path.
+    QString LogFilePath() const;
+
+    Ui& ui() const { return m_ui; }
+    const Folders& folders() const { return m_folders; }
+
+private:
+    bool discardTemporary(const QString& path);
+    bool putInPlace(const QString& temporary, const QString& destination);
+
+    Ui& m_ui;
+    Network& m_network;
+    const Folders& m_folders;
+    std::unique_ptr<CurlSession> m_session;
+    QString m_lastError;
+};
