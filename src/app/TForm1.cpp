@@ -184,9 +184,15 @@ QString TForm1::aboutVersionText() const
 
 // --- Filled by the Parts that own these steps. ---
 
-void TForm1::TestFile() {}
+void TForm1::TestFile()
+{
+    listFiles.TestFile();
+}
 
-void TForm1::WriteDat() {}
+void TForm1::WriteDat()
+{
+    listFiles.WriteDat();
+}
 
 void TForm1::AutoSubmitCarnival() {}
 

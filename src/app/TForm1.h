@@ -8,6 +8,7 @@
 #include "site/ScratchValues.h"
 #include "site/SubmitPage.h"
 #include "lists/CarnivalList.h"
+#include "lists/ListFiles.h"
 
 #include <QObject>
 #include <QString>
@@ -37,6 +38,7 @@ public:
     ControlStates controls;
     bool DuplicateFound = false;
     ScratchValues scratch;
+    ListFiles listFiles{ui, AdvStringGrid1, AdvStringGrid2, controls};
 
     const AppSettings& settings() const { return m_settings; }
     /// The submission form's address.
@@ -62,6 +64,9 @@ public:
     void btnDeleteNewItemClick();
     void btnClearListClick();
     void btnClearNewListClick();
+    void btnOpenListClick() { listFiles.btnOpenListClick(); }
+    void btnSaveClick() { listFiles.btnSaveClick(); }
+    void btnSaveNewListClick() { listFiles.btnSaveNewListClick(); }
 
     // Search: Check Inactives, and both Quick Finder buttons.
     void btnShowInactivesClick();
