@@ -1,0 +1,242 @@
+#include "TestPaths.h"
+#include "app/BuildConfig.h"
+#include "app/TForm1.h"
+#include "lists/RowOperations.h"
+#include "mock/FakeNetwork.h"
+#include "mock/FakePage.h"
+#include "mock/FakeUi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kSite = "http://127.0.0.1:8123";
+const QString kClearQuestion =
+    "Are you sure you want to clear the list?\n\nChanges are not permanent until you click \"Save\"";
+
+struct Fixture
+{
+    FakeUi ui;
+    FakeNetwork network;
+    FakePage view1;
+    FakePage view2;
+    TForm1 form{ui, network, view1, view2, AppSettings{kSite, {}, {}}};
+
+    void fill(CarnivalList& grid, int entries, bool trailingBlank)
+    {
+        grid.setRows(entries + (trailingBlank ? 1 : 0));
+        for (int row = 0; row < entries; ++row)
+            grid.setEntry(row,
+                          {QString("Carnival %1").arg(row), "No Category", QString::number(100 + row), "0"});
+    }
+};
+
+// Runs the test in a working folder of its own, as the program looks files up there.
+class WorkingFolder
+{
+public:
+    WorkingFolder() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~WorkingFolder() { QDir::setCurrent(m_previous); }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+} // namespace
+
+class TestTForm1 final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithEmptyListsAndLoadsTheForm()
+    {
+        WorkingFolder folder;
+        Fixture f;
+        QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("0"));
+        QVERIFY(!f.form.controls.isVisible(Controls::Submitting));
+        f.form.FormCreate();
+        QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("1"));
+        QCOMPARE(f.form.controls.text(Controls::ListName), QString());
+        QCOMPARE(f.view1.navigations, QStringList{kSite + "/bc/submit.php"});
+        QVERIFY(f.view2.navigations.isEmpty());
+        QVERIFY(!f.form.controls.text(Controls::StatusBar).isEmpty());
+        QVERIFY(f.ui.messages.isEmpty());
+    }
+
+    void secondViewLoadsTheFormOnceWhenThePageControlFirstTakesTheFocus()
+    {
+        Fixture f;
+        f.form.spSkinPageControl1Enter();
+        f.form.spSkinPageControl1Enter();
+        QCOMPARE(f.view2.navigations, QStringList{kSite + "/bc/submit.php"});
+    }
+
+    void deleteItem_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("trailingBlank");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("rowsAfter");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("empty list: nothing, label kept") << 0 << true << 0 << 1 << "0";
+        QTest::newRow("only row holds an entry") << 1 << false << 0 << 1 << "1";
+        QTest::newRow("last row current") << 3 << false << 2 << 2 << "2";
+        QTest::newRow("trailing blank row current") << 3 << true << 3 << 3 << "3";
+    }
+
+    void deleteItem()
+    {
+        QFETCH(int, entries);
+        QFETCH(bool, trailingBlank);
+        QFETCH(int, current);
+        Fixture f;
+        f.fill(f.form.AdvStringGrid1, entries, trailingBlank);
+        f.form.AdvStringGrid1.setCurrentRow(current);
+        f.form.btnDeleteItemClick();
+        QTEST(f.form.AdvStringGrid1.rows(), "rowsAfter");
+        QTEST(f.form.controls.text(Controls::ListTotal), "label");
+        QVERIFY(f.view1.navigations.isEmpty());
+        QVERIFY(f.ui.questions.isEmpty());
+    }
+
+    void deleteItemOnTheNewListMakesTheLastEntryCurrent()
+    {
+        Fixture f;
+        f.fill(f.form.AdvStringGrid2, 4, true);
+        f.form.AdvStringGrid2.setCurrentRow(0);
+        f.form.btnDeleteNewItemClick();
+        QCOMPARE(f.form.AdvStringGrid2.rows(), 4);
+        QCOMPARE(f.form.AdvStringGrid2.currentRow(), 2);
+        QCOMPARE(f.form.controls.text(Controls::NewListTotal), QString("4"));
+    }
+
+    void clearList_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("rowsAfter");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("one row holding an entry: no question") << 1 << QList<bool>{} << 0 << 1 << "1";
+        QTest::newRow("answered No") << 3 << QList<bool>{false} << 1 << 3 << "3";
+        QTest::newRow("answered Yes") << 3 << QList<bool>{true} << 1 << 1 << "0";
+    }
+
+    void clearList()
+    {
+        QFETCH(int, rows);
+        QFETCH(QList<bool>, answers);
+        for (const bool secondList : {false, true}) {
+            Fixture f;
+            CarnivalList& grid = secondList ? f.form.AdvStringGrid2 : f.form.AdvStringGrid1;
+            const QString label = secondList ? Controls::NewListTotal : Controls::ListTotal;
+            const QString other = secondList ? Controls::ListTotal : Controls::NewListTotal;
+            f.fill(grid, rows, false);
+            f.form.controls.setText(label, QString::number(rows));
+            f.form.controls.setText(Controls::ListName, "mylist");
+            f.ui.answers.append(answers);
+            secondList ? f.form.btnClearNewListClick() : f.form.btnClearListClick();
+            QTEST(int(f.ui.questions.size()), "questions");
+            if (!f.ui.questions.isEmpty()) {
+                QCOMPARE(f.ui.questions[0].text, kClearQuestion);
+                QCOMPARE(f.ui.questions[0].icon, Ui::Icon::Warning);
+            }
+            QTEST(grid.rows(), "rowsAfter");
+            QTEST(f.form.controls.text(label), "label");
+            QCOMPARE(f.form.controls.text(other), QString("0"));
+            QCOMPARE(f.form.controls.text(Controls::ListName), QString("mylist"));
+        }
+    }
+
+    void enterOnTheSecondTabAndOtherKeysDoNothing()
+    {
+        Fixture f;
+        f.form.spSkinPageControl1Change(1);
+        f.form.FormKeyPress(13);
+        f.form.spSkinPageControl1Change(0);
+        f.form.FormKeyPress('a');
+        QVERIFY(f.view1.clicked.isEmpty());
+        QVERIFY(f.ui.messages.isEmpty());
+    }
+
+    void tabChangeSetsTheQuickFinderCaption()
+    {
+        Fixture f;
+        QStringList captions;
+        connect(&f.form, &TForm1::quickFinderTargetChanged, this,
+                [&](const QString& c) { captions.append(c); });
+        f.form.spSkinPageControl1Change(1);
+        f.form.spSkinPageControl1Change(0);
+        QCOMPARE(captions, (QStringList{"Add to New List", "Add to Current List"}));
+    }
+
+    void helpKeyAndMenuFindTheDocumentInTheWorkingFolder()
+    {
+        WorkingFolder folder;
+        Fixture f;
+        const QString missing =
+            "The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro";
+        f.form.FormHelpKey();
+        QCOMPARE(f.ui.messages, (QStringList{"F1 Pressed", missing}));
+        QVERIFY(f.ui.openedDocuments.isEmpty());
+
+        QFile document(QDir(folder.path()).filePath("VorlixPro_Help.pdf"));
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.close();
+        f.ui.messages.clear();
+        f.form.FormHelpKey();
+        f.form.Help2Click();
+        QCOMPARE(f.ui.messages, QStringList{"F1 Pressed"});
+        QCOMPARE(f.ui.openedDocuments.size(), 2);
+        QCOMPARE(QFileInfo(f.ui.openedDocuments[0]).canonicalFilePath(),
+                 QFileInfo(document).canonicalFilePath());
+    }
+
+    void webPagesOpenWithoutReportingFailure()
+    {
+        Fixture f;
+        f.ui.openDocumentResult = false;
+        f.form.FAQs1Click();
+        f.form.UsingVorlixProVideoTutorial1Click();
+        f.form.LeaveaTestimonial1Click();
+        f.form.InternetBusinessBlog1Click();
+        QCOMPARE(f.ui.openedDocuments.size(), 4);
+        QVERIFY(f.ui.openedDocuments[0].endsWith("/VorlixPro/faqs.php"));
+        QVERIFY(f.ui.openedDocuments[1].endsWith("/VorlixPro/Tutorial.php"));
+        QVERIFY(f.ui.openedDocuments[2].endsWith("/VorlixPro/SubmitTestimonial.php"));
+        QVERIFY(f.ui.messages.isEmpty());
+    }
+
+    void generalErrorReportShowsTheErrorAndGoesOn()
+    {
+        Fixture f;
+        QVERIFY(!f.form.dispatch([] { throw PageError("Couldn't convert the document"); }));
+        QVERIFY(f.form.dispatch([] {}));
+        QCOMPARE(f.ui.messages, QStringList{"Couldn't convert the document"});
+    }
+
+    void aboutShowsTheVersionOfTheProgramFile()
+    {
+        QTemporaryDir dir;
+        const QString plain = dir.filePath("plain");
+        QFile file(plain);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("no version here");
+        file.close();
+
+        FakeUi ui;
+        FakeNetwork network;
+        FakePage view1, view2;
+        TForm1 withRecord(ui, network, view1, view2, AppSettings{kSite, {}, TestPaths::kProgram});
+        TForm1 withoutRecord(ui, network, view1, view2, AppSettings{kSite, {}, plain});
+        QCOMPARE(withRecord.aboutVersionText(), QString("Version ") + BuildConfig::kVersion);
+        QCOMPARE(withoutRecord.aboutVersionText(), QString("Version "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTForm1)
+#include "TestTForm1.moc"
