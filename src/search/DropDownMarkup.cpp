@@ -74,7 +74,14 @@ qsizetype startTagEnd(QStringView markup, qsizetype from)
 // Calls visit(option) for every option, in order.
 template <typename Visit> void forEachOption(QStringView markup, Visit visit)
 {
+    // The drop-down's own start tag may quote anything in its attributes (its change script).
     qsizetype at = 0;
+    if (markup.startsWith(u"<SELECT", Qt::CaseInsensitive)) {
+        const qsizetype end = startTagEnd(markup, 0);
+        if (end < 0)
+            return;
+        at = end + 1;
+    }
     while (true) {
         const qsizetype start = markup.indexOf(kOptionStart, at, Qt::CaseInsensitive);
         if (start < 0)
@@ -103,9 +110,22 @@ template <typename Visit> void forEachOption(QStringView markup, Visit visit)
     }
 }
 
+// A quoted value may carry character references; refs are compared as the page means them.
+QString decodedValue(QStringView value)
+{
+    QString text = value.toString();
+    if (!text.contains(u'&'))
+        return text;
+    return text.replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+        .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
+        .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+}
+
 DropDownOption toOption(const OptionView& view)
 {
-    return {view.value.toString(), view.text.toString(), view.selected};
+    return {decodedValue(view.value), view.text.toString(), view.selected};
 }
 } // namespace
 

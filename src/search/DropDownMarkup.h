@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringView>
 
-/// One option of a drop-down, as its markup writes it: value without quotes, text undecoded.
+/// One option of a drop-down: its value without quotes, its text as the markup writes it
+/// (character references kept).
 struct DropDownOption
 {
     QString value;

@@ -3,7 +3,6 @@
 #include "app/TForm1.h"
 #include "app/Ui.h"
 #include "lists/RowOperations.h"
-#include "platform/Network.h"
 #include "search/DropDownMarkup.h"
 #include "site/BrowserView.h"
 #include "site/SubmitPage.h"
@@ -16,16 +15,11 @@ const QString kAllCurrent = QStringLiteral("All carnivals are current");
 const QString kQuestionTitle = QStringLiteral("VorlixPro v3 - Inactive Carnivals");
 const QString kNotLoaded = QStringLiteral(
     "The website appears to be offline, or has not finished loading\n\nCheck your internet connection");
-const QString kPageError =
-    QStringLiteral("The website appears to be offline, or is not on the default page\n\n"
-                   "Check your internet connection, or click the Reset Page Button");
-const QString kNotDefaultPage =
-    QStringLiteral("You are not on the default web page\n\nClick the \"Reset Page\" button and try again");
 } // namespace
 
 void InactiveCheck::btnShowInactivesClick()
 {
-    if (!m_form.network.IsOnline(m_form.submitPageAddress())) {
+    if (!m_form.pageAccess().IsOnline()) {
         m_form.ui.showMessage(kNoResponse);
         return;
     }
@@ -36,32 +30,35 @@ void InactiveCheck::btnShowInactivesClick()
     CheckCarnivals();
 }
 
-bool InactiveCheck::pageReadable()
+// Preparation: the view must hold a document, and that document must be the form itself.
+bool InactiveCheck::onSubmitPage()
 {
+    bool loaded = false;
     try {
-        return m_form.EmbeddedWB1.DocumentLoaded();
+        loaded = m_form.EmbeddedWB1.DocumentLoaded();
+        if (loaded && !m_form.pageAccess().OnDefaultPage(m_form.EmbeddedWB1)) {
+            m_form.ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+            return false;
+        }
     } catch (const PageError&) {
-        return false;
+        loaded = false;
     }
+    if (!loaded)
+        m_form.ui.showMessage(SubmitPage::kPageErrorMessage);
+    return loaded;
 }
 
 void InactiveCheck::CheckCarnivals()
 {
     BrowserView& view = m_form.EmbeddedWB1;
-    if (!pageReadable()) {
-        m_form.ui.showMessage(kPageError);
+    if (!onSubmitPage())
         return;
-    }
-    if (view.LocationURL() != m_form.submitPageAddress()) {
-        m_form.ui.showMessage(kNotDefaultPage);
-        return;
-    }
     try {
         const QList<Element> dropDowns = view.elementsNamed(QString::fromLatin1(SubmitPage::kCarnivalSelect));
         // Without the carnival drop-down there is nothing to compare with: every entry would
         // look expired.
         if (dropDowns.isEmpty()) {
-            m_form.ui.showMessage(kPageError);
+            m_form.ui.showMessage(SubmitPage::kPageErrorMessage);
             return;
         }
         const Findings findings = findInactive(DropDownMarkup::values(view.outerHTML(dropDowns.first())));

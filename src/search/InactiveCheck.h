@@ -30,7 +30,7 @@ private:
         QStringList refs;
     };
 
-    bool pageReadable();
+    bool onSubmitPage();
     Findings findInactive(const QSet<QString>& offered);
     void removeRows(const QStringList& refs);
     void setListTotal();

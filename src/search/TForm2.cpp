@@ -164,6 +164,7 @@ void TForm2::ClearCells()
         StringGrid1.setCell(column, 0, QString());
     StringGrid1.setCurrentRow(0);
     collapseSelection();
+    m_form1.scratch.RichEdit1.clear();
     controls.setText(QuickFinder::ResultCount, QStringLiteral("0"));
     controls.setText(QuickFinder::FoundResults, QString());
 }
