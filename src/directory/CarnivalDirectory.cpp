@@ -68,6 +68,14 @@ bool isSafeRelativeName(const QString& name)
     return true;
 }
 
+// The library's default adds SO_REUSEPORT, which lets a second directory share a port in use
+// and take part of its requests; a port in use must fail to bind instead.
+void exclusivePortOptions(socket_t sock)
+{
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof(yes));
+}
+
 } // namespace
 
 class CarnivalDirectory::Server
@@ -158,6 +166,7 @@ QString CarnivalDirectory::Server::start(quint16 port)
     route(*http);
     http->set_keep_alive_timeout(kKeepAliveSeconds);
     http->set_payload_max_length(kMaxPayload);
+    http->set_socket_options(exclusivePortOptions);
 
     int boundPort = port;
     const bool bound =
@@ -172,6 +181,9 @@ QString CarnivalDirectory::Server::start(quint16 port)
     m_http = std::move(http);
     m_stopRequested = false;
     m_listener = std::thread([server = m_http.get()] { server->listen_after_bind(); });
+    // The library's stop() does nothing until the listener runs, and would leave it blocked.
+    while (!m_http->is_running())
+        std::this_thread::yield();
     m_baseUrl = QStringLiteral("http://%1:%2").arg(QLatin1String(kHost)).arg(boundPort);
     m_error.clear();
     return m_baseUrl;
