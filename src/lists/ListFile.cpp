@@ -55,12 +55,18 @@ QByteArray readAll(const QString& path)
 void writeAtomically(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered and in a loop: a short write (disk full, size limit) is otherwise taken for
+    // success and commits a cut file; writing the rest again fails with the system's reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail("Cannot create file", path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail("Cannot write file", path, reason);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            fail("Cannot write file", path, reason);
+        }
+        done += written;
     }
     if (!file.commit())
         fail("Cannot write file", path, file.errorString());
