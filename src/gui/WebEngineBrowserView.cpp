@@ -1,0 +1,356 @@
+#include "gui/WebEngineBrowserView.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace {
+
+// Our scripts run in their own world: the page's scripts neither see nor disturb the handle
+// registry, while events we dispatch still reach the page's own handlers.
+constexpr quint32 kScriptWorld = QWebEngineScript::ApplicationWorld;
+
+// A page that never opens another window: Ctrl+N, target=_blank and window.open stay in the view.
+class SingleWindowPage final : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+};
+
+// Opens every operation's script. Expects the constants A (arguments) and next (first free handle
+// number) in front of it; the operation's own statements follow in OP, closed by kPrologueEnd.
+const char* const kPrologue = R"JS(
+const R = window.__vx || (window.__vx = { map: new Map(), ids: new WeakMap() });
+const fail = (text) => { throw { vxFail: text }; };
+const handle = (el) => {
+    let id = R.ids.get(el);
+    if (id === undefined) { id = next++; R.ids.set(el, id); R.map.set(id, el); }
+    return id;
+};
+const element = (id) => {
+    const el = R.map.get(id);
+    if (!el || !el.isConnected) fail('The element is no longer on the page.');
+    return el;
+};
+const hasValue = (el) => el instanceof HTMLSelectElement || el instanceof HTMLInputElement
+    || el instanceof HTMLTextAreaElement || el instanceof HTMLButtonElement || el instanceof HTMLOptionElement;
+const quoted = (v) => (v !== '' && !/[\s"'<>=`&]/.test(v)) ? v
+    : '"' + v.replace(/&/g, '&amp;').replace(/"/g, '&quot;') + '"';
+const escaped = (t) => t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+const selectMarkup = (s) => {
+    const out = ['<SELECT'];
+    for (const a of s.attributes) out.push(' ', a.name, '=', quoted(a.value));
+    out.push('>');
+    const options = s.options;
+    for (let i = 0; i < options.length; ++i) {
+        const o = options[i];
+        out.push('<OPTION value=', quoted(o.value), o.selected ? ' selected>' : '>', escaped(o.textContent), '</OPTION>');
+    }
+    out.push('</SELECT>');
+    return out.join('');
+};
+const namedInOrder = (test) => {
+    const all = document.all, found = [];
+    for (let i = 0; i < all.length; ++i) if (test(all[i])) found.push(all[i]);
+    return found;
+};
+try {
+    const type = document.contentType;
+    if (!document.documentElement || (type !== 'text/html' && type !== 'application/xhtml+xml'))
+        fail('The view holds no HTML document.');
+    const value = (() => {
+)JS";
+
+const char* const kPrologueEnd = R"JS(
+    })();
+    return { value: value === undefined ? null : value, next: next };
+} catch (e) {
+    if (e && e.vxFail) return { fail: e.vxFail, next: next };
+    return { fail: 'The page reported an error: ' + String(e && e.message || e), next: next };
+}
+)JS";
+
+const char* const kHtmlCheck = R"JS(
+(() => { const t = document.contentType; return !!document.documentElement && (t === 'text/html' || t === 'application/xhtml+xml'); })()
+)JS";
+
+QString jsonLiteral(const QJsonArray& array)
+{
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+QUrl toUrl(const QString& text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    return url.isValid() && !url.scheme().isEmpty() ? url : QUrl::fromUserInput(text);
+}
+
+} // namespace
+
+WebEngineBrowserView::WebEngineBrowserView(QWebEngineProfile* profile, QObject* parent)
+    : BrowserView(parent), m_view(new QWebEngineView)
+{
+    auto* page = new SingleWindowPage(profile ? profile : programProfile(), m_view);
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    m_view->setPage(page);
+    connect(page, &QWebEnginePage::loadStarted, this, &WebEngineBrowserView::onLoadStarted);
+    connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowserView::onLoadFinished);
+    connect(page, &QWebEnginePage::urlChanged, this, &WebEngineBrowserView::emitCommandStates);
+}
+
+WebEngineBrowserView::~WebEngineBrowserView()
+{
+    // The window that placed the widget may already have deleted it.
+    delete m_view.data();
+}
+
+QWebEngineView* WebEngineBrowserView::widget() const
+{
+    return m_view.data();
+}
+
+QWebEngineProfile* WebEngineBrowserView::programProfile()
+{
+    // Named, so form data, cookies and the cache persist between runs like a desktop browser's.
+    static QPointer<QWebEngineProfile> profile;
+    if (!profile) {
+        profile = new QWebEngineProfile(QStringLiteral("VorlixPro"), QCoreApplication::instance());
+        profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    }
+    return profile;
+}
+
+void WebEngineBrowserView::Navigate(const QString& url)
+{
+    if (m_view)
+        m_view->load(toUrl(url));
+}
+
+void WebEngineBrowserView::Refresh()
+{
+    if (m_view)
+        m_view->reload();
+}
+
+QString WebEngineBrowserView::LocationURL() const
+{
+    return m_view ? m_view->url().toString() : QString();
+}
+
+void WebEngineBrowserView::onLoadStarted()
+{
+    ++m_loadSerial;
+    m_busy = true;
+    emit LoadStarted();
+}
+
+void WebEngineBrowserView::onLoadFinished(bool ok)
+{
+    const quint64 load = m_loadSerial;
+    if (!ok || !m_view) {
+        finishLoad(load, ok, false);
+        return;
+    }
+    // Whether the page is an HTML document is the page's to say; ask before reporting the load.
+    QPointer<WebEngineBrowserView> self(this);
+    m_view->page()->runJavaScript(QString::fromUtf8(kHtmlCheck), kScriptWorld,
+                                  [self, load](const QVariant& answer) {
+                                      if (self)
+                                          self->finishLoad(load, true, answer.toBool());
+                                  });
+}
+
+void WebEngineBrowserView::finishLoad(quint64 load, bool ok, bool isHtml)
+{
+    if (load != m_loadSerial)
+        return; // a newer load has begun; it reports for itself
+    m_busy = false;
+    m_documentIsHtml = isHtml;
+    emit LoadFinished(ok);
+    emitCommandStates();
+    if (isHtml)
+        emit DocumentComplete();
+}
+
+void WebEngineBrowserView::emitCommandStates()
+{
+    if (!m_view)
+        return;
+    const QWebEngineHistory* history = m_view->history();
+    emit CommandStateChange(1, history->canGoForward());
+    emit CommandStateChange(2, history->canGoBack());
+}
+
+QVariant WebEngineBrowserView::run(const QString& body, const QJsonArray& arguments)
+{
+    if (!m_view)
+        throw PageError(tr("The browser view is gone."));
+    if (!m_documentIsHtml)
+        throw PageError(tr("The view holds no HTML document."));
+    const QString script = QStringLiteral("(() => {\n'use strict';\nconst A = ") + jsonLiteral(arguments) +
+                           QStringLiteral(";\nlet next = ") + QString::number(m_nextHandle) + u';' +
+                           QString::fromUtf8(kPrologue) + body + QString::fromUtf8(kPrologueEnd) +
+                           QStringLiteral("})()");
+    const QVariantMap answer = waitForAnswer(script).toMap();
+    if (answer.isEmpty())
+        throw PageError(tr("The page went away during the operation."));
+    m_nextHandle = std::max(m_nextHandle, answer.value(QStringLiteral("next")).toULongLong());
+    const QVariant failure = answer.value(QStringLiteral("fail"));
+    if (failure.isValid())
+        throw PageError(failure.toString());
+    return answer.value(QStringLiteral("value"));
+}
+
+QVariant WebEngineBrowserView::waitForAnswer(const QString& script)
+{
+    // Shared with the callback, which may still arrive after we gave up waiting.
+    struct Pending
+    {
+        QEventLoop* loop = nullptr;
+        bool answered = false;
+        QVariant answer;
+    };
+    auto pending = std::make_shared<Pending>();
+    QEventLoop loop;
+    pending->loop = &loop;
+    m_view->page()->runJavaScript(script, kScriptWorld, [pending](const QVariant& answer) {
+        pending->answered = true;
+        pending->answer = answer;
+        if (pending->loop)
+            pending->loop->quit();
+    });
+    if (!pending->answered) {
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timeout.start(m_answerTimeoutMs);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    pending->loop = nullptr;
+    if (!pending->answered)
+        throw PageError(tr("The page did not answer within %1 ms.").arg(m_answerTimeoutMs));
+    return pending->answer;
+}
+
+QList<Element> WebEngineBrowserView::toElements(const QVariant& ids) const
+{
+    QList<Element> elements;
+    const QVariantList list = ids.toList();
+    elements.reserve(list.size());
+    for (const QVariant& id : list)
+        elements.append(Element{id.toULongLong()});
+    return elements;
+}
+
+QString WebEngineBrowserView::GetFieldValue(const QString& name)
+{
+    return run(QStringLiteral(R"JS(
+        let value = '';
+        for (const form of document.forms)
+            for (const field of form.elements)
+                if (field.name === A[0] && hasValue(field)) value = String(field.value);
+        return value;
+    )JS"),
+               {name})
+        .toString();
+}
+
+QList<Element> WebEngineBrowserView::elementsNamed(const QString& name)
+{
+    return toElements(
+        run(QStringLiteral("return namedInOrder((el) => el.getAttribute('name') === A[0]).map(handle);"),
+            {name}));
+}
+
+QList<Element> WebEngineBrowserView::getElementsByTagName(const QString& tag)
+{
+    return toElements(
+        run(QStringLiteral("return Array.from(document.getElementsByTagName(A[0]), handle);"), {tag}));
+}
+
+std::optional<Element> WebEngineBrowserView::getElementById(const QString& key)
+{
+    const QVariant id = run(QStringLiteral(R"JS(
+        const all = document.all;
+        for (let i = 0; i < all.length; ++i)
+            if (all[i].id === A[0] || all[i].getAttribute('name') === A[0]) return handle(all[i]);
+        return null;
+    )JS"),
+                            {key});
+    if (id.isNull())
+        return std::nullopt;
+    return Element{id.toULongLong()};
+}
+
+std::optional<QString> WebEngineBrowserView::getAttribute(Element element, const QString& name)
+{
+    // "value" is the live value (a drop-down's chosen option, a field's typed text), not the markup's.
+    const QVariant value = run(QStringLiteral(R"JS(
+        const el = element(A[0]);
+        if (A[1].toLowerCase() === 'value' && hasValue(el)) return String(el.value);
+        return el.getAttribute(A[1]);
+    )JS"),
+                               {double(element.id), name});
+    if (value.isNull())
+        return std::nullopt;
+    return value.toString();
+}
+
+void WebEngineBrowserView::setAttribute(Element element, const QString& name, const QString& value)
+{
+    // Setting a drop-down's value picks the option with that value (none when no option has it)
+    // and, like the old engine, fires no change event.
+    run(QStringLiteral(R"JS(
+        const el = element(A[0]);
+        if (A[1].toLowerCase() === 'value' && hasValue(el)) el.value = A[2];
+        else el.setAttribute(A[1], A[2]);
+    )JS"),
+        {double(element.id), name, value});
+}
+
+QString WebEngineBrowserView::outerHTML(Element element)
+{
+    return run(QStringLiteral(R"JS(
+        const el = element(A[0]);
+        return el instanceof HTMLSelectElement ? selectMarkup(el) : el.outerHTML;
+    )JS"),
+               {double(element.id)})
+        .toString();
+}
+
+void WebEngineBrowserView::click(Element element)
+{
+    run(QStringLiteral("element(A[0]).click();"), {double(element.id)});
+}
+
+void WebEngineBrowserView::FireEvent(Element element, const QString& eventName)
+{
+    // As the old engine's fireEvent: the handler's name with "on", the event bubbling where that
+    // kind of event bubbles, no default action.
+    run(QStringLiteral(R"JS(
+        const el = element(A[0]);
+        if (!/^on[a-z]+$/i.test(A[1])) fail('"' + A[1] + '" names no event handler.');
+        const type = A[1].substring(2).toLowerCase();
+        const quiet = ['focus', 'blur', 'load', 'unload', 'mouseenter', 'mouseleave', 'scroll', 'error', 'abort'];
+        el.dispatchEvent(new Event(type, { bubbles: !quiet.includes(type), cancelable: true }));
+    )JS"),
+        {double(element.id), eventName});
+}
+
+void WebEngineBrowserView::scrollIntoView(Element element, bool alignToTop)
+{
+    run(QStringLiteral("element(A[0]).scrollIntoView(A[1]);"), {double(element.id), alignToTop});
+}
