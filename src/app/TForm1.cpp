@@ -30,6 +30,7 @@ TForm1::TForm1(Ui& ui, Network& network, BrowserView& view1, BrowserView& view2,
     controls.setText(Controls::ListName, QString());
     controls.setVisible(Controls::Submitting, false);
     controls.setVisible(Controls::Submitting2, false);
+    WebUpdate1.URL = m_settings.updateUrl;
     connectViews();
 }
 
@@ -57,7 +58,8 @@ void TForm1::FormCreate()
         TestFile();
         setListTotal(AdvStringGrid1, Controls::ListTotal);
         EmbeddedWB1.Navigate(submitPageAddress());
-        emit updateWizardRequested();
+        if (WebUpdate1.IsUpdatePending())
+            emit updateWizardRequested();
         controls.setText(Controls::StatusBar, kStatusText);
     });
 }

@@ -7,6 +7,8 @@
 #include "site/PageAccess.h"
 #include "site/ScratchValues.h"
 #include "site/SubmitPage.h"
+#include "platform/Folders.h"
+#include "update/TWebUpdate.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFiles.h"
 
@@ -39,6 +41,8 @@ public:
     bool DuplicateFound = false;
     ScratchValues scratch;
     ListFiles listFiles{ui, AdvStringGrid1, AdvStringGrid2, controls};
+    SystemFolders folders;
+    TWebUpdate WebUpdate1{ui, network, folders};
 
     const AppSettings& settings() const { return m_settings; }
     /// The submission form's address.
