@@ -11,6 +11,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -156,6 +157,7 @@ private:
     std::mutex m_lifecycle;
     std::unique_ptr<httplib::Server> m_http;
     std::thread m_listener;
+    std::atomic<bool> m_listenerDone{false};
 };
 
 QString CarnivalDirectory::Server::start(quint16 port)
@@ -171,19 +173,27 @@ QString CarnivalDirectory::Server::start(quint16 port)
     int boundPort = port;
     const bool bound =
         port == 0 ? (boundPort = http->bind_to_any_port(kHost)) > 0 : http->bind_to_port(kHost, port);
-    std::lock_guard lock(m_mutex);
     if (!bound) {
+        std::lock_guard lock(m_mutex);
         m_error = QStringLiteral("Cannot listen on %1:%2; the port may be in use")
                       .arg(QLatin1String(kHost))
                       .arg(port);
         return QString();
     }
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = false;
+    }
     m_http = std::move(http);
-    m_stopRequested = false;
-    m_listener = std::thread([server = m_http.get()] { server->listen_after_bind(); });
+    m_listenerDone = false;
+    m_listener = std::thread([this, server = m_http.get()] {
+        server->listen_after_bind();
+        m_listenerDone = true;
+    });
     // The library's stop() does nothing until the listener runs, and would leave it blocked.
-    while (!m_http->is_running())
+    while (!m_http->is_running() && !m_listenerDone)
         std::this_thread::yield();
+    std::lock_guard lock(m_mutex);
     m_baseUrl = QStringLiteral("http://%1:%2").arg(QLatin1String(kHost)).arg(boundPort);
     m_error.clear();
     return m_baseUrl;
