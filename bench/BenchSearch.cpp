@@ -67,6 +67,29 @@ void BM_QuickFinderFindEveryOption(benchmark::State& state)
 }
 BENCHMARK(BM_QuickFinderFindEveryOption)->Unit(benchmark::kMillisecond);
 
+// Add with every result selected: each added result leaves the results grid.
+void BM_QuickFinderAddAll(benchmark::State& state)
+{
+    const int results = static_cast<int>(state.range(0));
+    SearchFixture f;
+    f.loadForm(carnivalOptions().mid(0, results + 1));
+    TForm2 quick(f.form);
+    quick.TextBoxKeywordChange(QStringLiteral("carnival of"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        SearchFixture::fill(f.form.AdvStringGrid1, {});
+        quick.ClearCells();
+        quick.btnFindClick();
+        quick.StringGrid1.setCurrentRow(0);
+        quick.setSelectionSpan(0, results - 1);
+        state.ResumeTiming();
+        quick.spSkinButton1Click();
+        if (f.form.AdvStringGrid1.rows() != results + 1)
+            state.SkipWithError("wrong rows added");
+    }
+}
+BENCHMARK(BM_QuickFinderAddAll)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+
 // Check Inactives of a 1,000-entry list; with expired entries the user answers Yes and 100 go.
 void BM_CheckInactives(benchmark::State& state)
 {

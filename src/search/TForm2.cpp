@@ -92,7 +92,8 @@ void TForm2::spSkinButton1Click()
 }
 
 // Works downward from the current row: an added result leaves the grid and the next one moves up
-// into the current row; a result already in the list is marked and stepped over.
+// into the current row; a result already in the list is marked and stepped over. The added rows
+// are taken out in one pass at the end, so a large selection costs no more than one pass per row.
 void TForm2::Add()
 {
     if (StringGrid1.isBlankRow(StringGrid1.currentRow()))
@@ -101,31 +102,56 @@ void TForm2::Add()
     const bool toCurrentList = m_form1.activeTab() == 0;
     CarnivalList& target = toCurrentList ? m_form1.AdvStringGrid1 : m_form1.AdvStringGrid2;
     const QString& countLabel = toCurrentList ? Controls::ListTotal : Controls::NewListTotal;
-    for (int i = 0; i < count; ++i) {
-        const int row = StringGrid1.currentRow();
-        if (StringGrid1.isBlankRow(row))
-            break;
-        addRow(row, target, countLabel);
+    QList<int> added;
+    int row = StringGrid1.currentRow();
+    for (int i = 0; i < count && !StringGrid1.isBlankRow(row); ++i) {
+        if (addResult(row, target, countLabel))
+            added.append(row);
+        // Either way the next result is handled next; the last row is the blank one.
+        if (row < StringGrid1.rows() - 1)
+            ++row;
     }
+    removeResults(added);
+    StringGrid1.setCurrentRow(row - static_cast<int>(added.size()));
     collapseSelection();
 }
 
-void TForm2::addRow(int row, CarnivalList& target, const QString& countLabel)
+// True when the result went to the target list; false when the list holds it already.
+bool TForm2::addResult(int row, CarnivalList& target, const QString& countLabel)
 {
     const QString name = StringGrid1.cell(QuickFinder::kNameColumn, row);
     const QString ref = StringGrid1.cell(QuickFinder::kRefColumn, row);
     if (FindDupes(target, ref)) {
         StringGrid1.setCell(QuickFinder::kNameColumn, row, kAlreadyInList + name + u')');
-        if (row < StringGrid1.rows() - 1)
-            StringGrid1.setCurrentRow(row + 1);
-        return;
+        return false;
     }
     if (!target.isBlankRow(target.rows() - 1))
         AppendBlankRow(target);
     target.setEntry(target.rows() - 1, {name, QStringLiteral("No Category"), ref, QStringLiteral("0")});
     AppendBlankRow(target);
     m_form1.controls.setText(countLabel, QString::number(target.rows() - 1));
-    DeleteRows(row);
+    return true;
+}
+
+// Takes out the given rows (ascending), moving the rows below them up, as DeleteRows would one by one.
+void TForm2::removeResults(const QList<int>& rows)
+{
+    if (rows.isEmpty())
+        return;
+    int next = 0;
+    int write = rows.first();
+    for (int read = rows.first(); read < StringGrid1.rows(); ++read) {
+        if (next < rows.size() && rows[next] == read) {
+            ++next;
+            continue;
+        }
+        for (int column = 0; column < StringGrid1.columns(); ++column)
+            StringGrid1.setCell(column, write, StringGrid1.cell(column, read));
+        ++write;
+    }
+    StringGrid1.setRows(write);
+    m_form1.ui.setFocus(QuickFinder::Results);
+    setResultCount();
 }
 
 void TForm2::DeleteRows(int r)

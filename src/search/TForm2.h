@@ -63,7 +63,8 @@ signals:
 private:
     void Find();
     void Add();
-    void addRow(int row, CarnivalList& target, const QString& countLabel);
+    bool addResult(int row, CarnivalList& target, const QString& countLabel);
+    void removeResults(const QList<int>& rows);
     bool isTrailingBlankRow(int row) const;
     void setResultCount();
     void collapseSelection();
