@@ -51,12 +51,12 @@ MainWindow::MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* pa
     setStatusBar(status);
     resize(672, 22 + 2 + 523 + 20);
 
-    onClick(QStringLiteral("btnDeleteItem"), [this] { m_form.btnDeleteItemClick(); });
-    onClick(QStringLiteral("btnDeleteNewItem"), [this] { m_form.btnDeleteNewItemClick(); });
-    onClick(QStringLiteral("btnClearList"), [this] { m_form.btnClearListClick(); });
-    onClick(QStringLiteral("btnClearNewList"), [this] { m_form.btnClearNewListClick(); });
-    onClick(QStringLiteral("btnQuickFind"), [this] { emit m_form.showQuickFinderRequested(); });
-    onClick(QStringLiteral("spSkinButton1"), [this] { emit m_form.showQuickFinderRequested(); });
+    connectButtons();
+    connect(this, &MainWindow::gridSelectionChangedByUser, this, [this](int grid) {
+        run([this, grid] {
+            grid == 1 ? m_form.AdvStringGrid1SelectionChanged() : m_form.AdvStringGrid2SelectionChanged();
+        });
+    });
 
     connect(m_pages, &QTabWidget::currentChanged, this,
             [this](int tab) { run([this, tab] { m_form.spSkinPageControl1Change(tab); }); });
@@ -69,6 +69,32 @@ MainWindow::MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* pa
     for (const QString& control : m_form.controls.controls())
         showControlState(control);
     qApp->installEventFilter(this);
+}
+
+void MainWindow::connectButtons()
+{
+    const std::pair<const char*, void (TForm1::*)()> handlers[] = {
+        {"btnOpenList", &TForm1::btnOpenListClick},
+        {"btnAddItem", &TForm1::btnAddItemClick},
+        {"btnDeleteItem", &TForm1::btnDeleteItemClick},
+        {"btnSave", &TForm1::btnSaveClick},
+        {"btnClearList", &TForm1::btnClearListClick},
+        {"btnQuickFind", &TForm1::btnQuickFindClick},
+        {"btnShowInactives", &TForm1::btnShowInactivesClick},
+        {"btnChangeCat", &TForm1::btnChangeCatClick},
+        {"btnRefresh1", &TForm1::btnRefresh1Click},
+        {"btnReset1", &TForm1::btnReset1Click},
+        {"spSkinButton1", &TForm1::btnQuickFindClick},
+        {"btnAddNew", &TForm1::btnAddNewClick},
+        {"btnDeleteNewItem", &TForm1::btnDeleteNewItemClick},
+        {"btnSaveNewList", &TForm1::btnSaveNewListClick},
+        {"btnClearNewList", &TForm1::btnClearNewListClick},
+        {"btnChangeNewCat", &TForm1::btnChangeNewCatClick},
+        {"btnRefresh2", &TForm1::btnRefresh2Click},
+        {"btnReset2", &TForm1::btnReset2Click},
+    };
+    for (const auto& [control, handler] : handlers)
+        onClick(QString::fromLatin1(control), [this, handler] { (m_form.*handler)(); });
 }
 
 void MainWindow::buildMenus()

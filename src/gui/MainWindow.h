@@ -44,6 +44,7 @@ private:
                            const QString& hint = {});
     void addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at);
     void buildMenus();
+    void connectButtons();
     void showControlState(const QString& control);
     bool isInsideBrowser(QObject* object) const;
     void handleEnter();

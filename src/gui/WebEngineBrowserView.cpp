@@ -168,8 +168,12 @@ void WebEngineBrowserView::onLoadFinished(bool ok)
     QPointer<WebEngineBrowserView> self(this);
     m_view->page()->runJavaScript(QString::fromUtf8(kHtmlCheck), kScriptWorld,
                                   [self, load](const QVariant& answer) {
-                                      if (self)
-                                          self->finishLoad(load, true, answer.toBool());
+                                      // Handlers of the load run page operations of their own, which
+                                      // cannot be waited for inside this callback: report afterwards.
+                                      const bool isHtml = answer.toBool();
+                                      QMetaObject::invokeMethod(
+                                          self, [self, load, isHtml] { self->finishLoad(load, true, isHtml); },
+                                          Qt::QueuedConnection);
                                   });
 }
 

@@ -1,18 +1,12 @@
 // Program entry: the main window, the About box and the Quick Finder window, in that order.
 #include "app/BuildConfig.h"
 #include "app/CommandLine.h"
-#include "app/TForm1.h"
 #include "directory/CarnivalDirectory.h"
-#include "gui/AboutBox.h"
-#include "gui/MainWindow.h"
-#include "gui/QtUi.h"
-#include "gui/WebEngineBrowserView.h"
-#include "platform/Network.h"
+#include "gui/ProgramWindows.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QWebEngineView>
 
 #include <cstdio>
 #include <optional>
@@ -37,7 +31,6 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlix Pro"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vorlix Pro"));
 
     QString error;
     const CommandLine line = CommandLine::parse(QApplication::arguments(), &error);
@@ -61,23 +54,9 @@ int main(int argc, char** argv)
         enterDemoFolder();
     }
 
-    const AppSettings settings{site, line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
-                               QCoreApplication::applicationFilePath()};
-    QtUi ui;
-    SystemNetwork network;
-    WebEngineBrowserView view1;
-    WebEngineBrowserView view2;
-    TForm1 form(ui, network, view1, view2, settings);
-    MainWindow window(form, view1.widget(), view2.widget());
-    ui.setWindow(&window);
-    AboutBox about([&form] { return form.aboutVersionText(); }, &window);
-    QObject::connect(&form, &TForm1::showAboutRequested, &about, [&about] {
-        about.show();
-        about.raise();
-        about.activateWindow();
-    });
-
-    form.FormCreate();
-    window.show();
+    ProgramWindows windows(AppSettings{site,
+                                       line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
+                                       QCoreApplication::applicationFilePath()});
+    windows.start();
     return app.exec();
 }

@@ -1,0 +1,38 @@
+#include "gui/ProgramWindows.h"
+
+#include "app/TForm1.h"
+#include "gui/AboutBox.h"
+#include "gui/MainWindow.h"
+#include "gui/QtUi.h"
+#include "gui/WebEngineBrowserView.h"
+#include "platform/Network.h"
+
+#include <QWebEngineView>
+
+ProgramWindows::ProgramWindows(const AppSettings& settings)
+    : m_ui(std::make_unique<QtUi>()), m_network(std::make_unique<SystemNetwork>()),
+      m_view1(std::make_unique<WebEngineBrowserView>()), m_view2(std::make_unique<WebEngineBrowserView>())
+{
+    m_form = std::make_unique<TForm1>(*m_ui, *m_network, *m_view1, *m_view2, settings);
+    m_window = std::make_unique<MainWindow>(*m_form, m_view1->widget(), m_view2->widget());
+    m_ui->setWindow(m_window.get());
+
+    m_about = new AboutBox([this] { return m_form->aboutVersionText(); }, m_window.get());
+    QObject::connect(m_form.get(), &TForm1::showAboutRequested, m_about, [this] {
+        m_about->show();
+        m_about->raise();
+        m_about->activateWindow();
+    });
+}
+
+// The views' widgets belong to the window; the window goes first so that they are not deleted twice.
+ProgramWindows::~ProgramWindows()
+{
+    m_window.reset();
+}
+
+void ProgramWindows::start()
+{
+    m_form->FormCreate();
+    m_window->show();
+}

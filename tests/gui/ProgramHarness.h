@@ -1,0 +1,110 @@
+#pragma once
+
+// The real program for end-to-end tests: the local carnival directory on a free loopback port and the
+// program's windows pointed at it, in a working folder of the test's own. Message boxes are answered
+// by a closer that records their texts.
+
+#include "WebTestSupport.h"
+#include "app/TForm1.h"
+#include "directory/CarnivalDirectory.h"
+#include "gui/MainWindow.h"
+#include "gui/ProgramWindows.h"
+#include "gui/WebEngineBrowserView.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QQueue>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+/// Answers every modal message box as it appears: Yes/No from a queue (Yes when empty), else OK.
+class MessageBoxCloser final : public QObject
+{
+public:
+    MessageBoxCloser()
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { closeOpenBox(); });
+        m_timer.start();
+    }
+
+    QStringList texts;
+    QStringList titles;
+    QQueue<bool> answers;
+
+private:
+    void closeOpenBox()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        texts.append(box->text());
+        titles.append(box->windowTitle());
+        QAbstractButton* button = box->button(QMessageBox::Ok);
+        if (!button) {
+            const bool yes = answers.isEmpty() || answers.dequeue();
+            button = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
+        }
+        if (button)
+            button->click();
+    }
+
+    QTimer m_timer;
+};
+
+class ProgramHarness
+{
+public:
+    /// Starts the directory (answerDelayMs slows its answers to a POST) and the windows, and waits
+    /// until the first tab's view shows the form.
+    explicit ProgramHarness(const CarnivalCatalog& catalog = CarnivalCatalog::sample(), int answerDelayMs = 0)
+        : directory(catalog), m_previousFolder(QDir::currentPath())
+    {
+        QDir::setCurrent(folder.path());
+        directory.setAnswerDelay(answerDelayMs);
+        site = directory.start();
+        windows = std::make_unique<ProgramWindows>(AppSettings{site, {}, QCoreApplication::applicationFilePath()});
+    }
+
+    ~ProgramHarness()
+    {
+        windows.reset();
+        directory.stop();
+        QDir::setCurrent(m_previousFolder);
+    }
+
+    /// Runs start-up and waits for the form in the first tab's view; false when it did not come.
+    bool start()
+    {
+        const bool loaded = WebTestSupport::waitForLoad(windows->view1(), [this] { windows->start(); });
+        return loaded && windows->view1().DocumentLoaded();
+    }
+
+    /// Waits for the second tab's form, navigating it if start-up has not yet.
+    bool loadSecondView()
+    {
+        if (windows->view2().DocumentLoaded())
+            return true;
+        return WebTestSupport::waitForLoad(windows->view2(), [this] { windows->form().spSkinPageControl1Enter(); }) &&
+               windows->view2().DocumentLoaded();
+    }
+
+    TForm1& form() { return windows->form(); }
+    MainWindow& window() { return windows->mainWindow(); }
+    QString submitUrl() const { return directory.submitUrl(); }
+
+    QTemporaryDir folder;
+    CarnivalDirectory directory;
+    QString site;
+    MessageBoxCloser boxes;
+    std::unique_ptr<ProgramWindows> windows;
+
+private:
+    QString m_previousFolder;
+};

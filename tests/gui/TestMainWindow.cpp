@@ -1,0 +1,79 @@
+#include "ProgramHarness.h"
+#include "gui/AboutBox.h"
+#include "gui/CarnivalGridView.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+class TestMainWindow final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensWithBothTabsAndTheFormLoaded()
+    {
+        ProgramHarness program;
+        QVERIFY(program.start());
+        MainWindow& window = program.window();
+        QCOMPARE(window.windowTitle(), QString("Vorlix Pro 3"));
+        QCOMPARE(window.pageControl()->count(), 2);
+        QCOMPARE(window.pageControl()->tabText(0), QString("Submit to Blog Carnivals"));
+        QCOMPARE(window.pageControl()->tabText(1), QString("Create a New List"));
+        QCOMPARE(program.windows->view1().LocationURL(), program.submitUrl());
+        QCOMPARE(program.windows->view1().elementsNamed("id").size(), 1);
+        QCOMPARE(window.findChild<QLabel*>("TextLabelListTotal")->text(), QString("1"));
+        QVERIFY(!window.findChild<QLabel*>("LabelSubmitting")->isVisible());
+        QCOMPARE(window.findChild<QPushButton*>("btnAutoSubmit")->toolTip(),
+                 QString("Automatically submit, starting from any point in your list"));
+        QVERIFY2(program.boxes.texts.isEmpty(), qPrintable(program.boxes.texts.join(" / ")));
+    }
+
+    void f1ShowsItsMessageThenTheHelpCommand()
+    {
+        ProgramHarness program;
+        QVERIFY(program.start());
+        auto* grid = program.window().grid1();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_F1);
+        QTRY_COMPARE(program.boxes.texts.size(), 2);
+        QCOMPARE(program.boxes.texts[0], QString("F1 Pressed"));
+        QVERIFY(program.boxes.texts[1].startsWith("The VorlixPro help file does not exist"));
+        QCOMPARE(program.boxes.titles[0], QString("Vorlix Pro"));
+    }
+
+    void deleteItemFromTheGridByKeyboardAndButton()
+    {
+        ProgramHarness program;
+        QVERIFY(program.start());
+        CarnivalList& list = program.form().AdvStringGrid1;
+        list.setRows(3);
+        list.setEntry(0, {"A", "No Category", "1", "0"});
+        list.setEntry(1, {"B", "No Category", "2", "0"});
+        program.window().grid1()->setFocus();
+        QTest::keyClick(program.window().grid1(), Qt::Key_Down);
+        QCOMPARE(list.currentRow(), 1);
+        program.window().findChild<QPushButton*>("btnDeleteItem")->click();
+        QCOMPARE(list.rows(), 2);
+        QCOMPARE(list.cell(Column::Carnival, 1), QString());
+        QCOMPARE(program.window().findChild<QLabel*>("TextLabelListTotal")->text(), QString("2"));
+    }
+
+    void aboutBoxShowsTheVersionAndHidesOnOk()
+    {
+        ProgramHarness program;
+        QVERIFY(program.start());
+        emit program.form().showAboutRequested();
+        emit program.form().showAboutRequested();
+        AboutBox& about = program.windows->aboutBox();
+        QVERIFY(about.isVisible());
+        QCOMPARE(program.window().findChildren<AboutBox*>().size(), 1);
+        QVERIFY(about.findChild<QLabel*>("Version")->text().startsWith("Version "));
+        about.findChild<QPushButton*>("OKButton")->click();
+        QVERIFY(!about.isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"
