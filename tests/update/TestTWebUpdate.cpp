@@ -1,3 +1,4 @@
+#include "directory/CarnivalDirectory.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakeUi.h"
@@ -345,6 +346,27 @@ private slots:
         // The local copy goes with the connection; only an empty one stays, put in place by the failed fetch.
         QCOMPARE(QFile::exists(rig.path("tmp/x.inf")), status == 200 && control.isEmpty());
         QVERIFY(rig.leftovers().isEmpty());
+    }
+
+    void checksAgainstTheLocalDirectory()
+    {
+        Rig rig;
+        QVERIFY(WriteVersionedFile(rig.path("app/vorlix-pro"), {3, 2, 0, 28}));
+        QDir(rig.root.path()).mkdir("updates");
+        writeFile(rig.path("updates/newer.inf"),
+                  "[update]\nlocalversion={APP}/vorlix-pro\nnewversion=3.2.0.29");
+        writeFile(rig.path("updates/same.inf"),
+                  "[update]\nlocalversion={APP}/vorlix-pro\nnewversion=3.2.0.28");
+        CarnivalDirectory directory;
+        directory.setUpdatesFolder(rig.path("updates"));
+        const QString base = directory.start();
+        QVERIFY2(!base.isEmpty(), qPrintable(directory.errorString()));
+        for (const auto& [name, pending] :
+             {std::pair{"newer.inf", true}, {"same.inf", false}, {"gone.inf", false}}) {
+            rig.engine->URL = base + "/21214/updates/" + name;
+            QCOMPARE(rig.engine->IsUpdatePending(), pending);
+        }
+        QVERIFY(rig.ui.messages.isEmpty());
     }
 
     void emptyUrlOffersNothingAndAsksNobody()
