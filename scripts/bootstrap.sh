@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-webengine-dev libgl-dev
     libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev
-    xvfb xauth mscompress gcab curl
+    xvfb xauth mscompress gcab curl openssl
 )
 
 missing=()
