@@ -4,8 +4,10 @@
 #include "gui/AboutBox.h"
 #include "gui/MainWindow.h"
 #include "gui/QtUi.h"
+#include "gui/QuickFinderWindow.h"
 #include "gui/WebEngineBrowserView.h"
 #include "platform/Network.h"
+#include "search/TForm2.h"
 
 #include <QWebEngineView>
 
@@ -23,6 +25,13 @@ ProgramWindows::ProgramWindows(const AppSettings& settings)
         m_about->raise();
         m_about->activateWindow();
     });
+
+    m_form2 = std::make_unique<TForm2>(*m_form);
+    m_quickFinder = new QuickFinderWindow(
+        *m_form2, [this](const std::function<void()>& handler) { m_form->dispatch(handler); },
+        m_window.get());
+    QObject::connect(m_form.get(), &TForm1::showQuickFinderRequested, m_quickFinder,
+                     &QuickFinderWindow::showInFront);
 }
 
 // The views' widgets belong to the window; the window goes first so that they are not deleted twice.

@@ -7,6 +7,8 @@
 class AboutBox;
 class MainWindow;
 class QtUi;
+class QuickFinderWindow;
+class TForm2;
 class SystemNetwork;
 class TForm1;
 class WebEngineBrowserView;
@@ -29,6 +31,8 @@ public:
     WebEngineBrowserView& view1() { return *m_view1; }
     WebEngineBrowserView& view2() { return *m_view2; }
     QtUi& ui() { return *m_ui; }
+    TForm2& quickFinder() { return *m_form2; }
+    QuickFinderWindow& quickFinderWindow() { return *m_quickFinder; }
 
 private:
     std::unique_ptr<QtUi> m_ui;
@@ -38,4 +42,6 @@ private:
     std::unique_ptr<TForm1> m_form;
     std::unique_ptr<MainWindow> m_window;
     AboutBox* m_about = nullptr;
+    std::unique_ptr<TForm2> m_form2;
+    QuickFinderWindow* m_quickFinder = nullptr;
 };

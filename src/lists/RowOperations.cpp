@@ -16,10 +16,15 @@ void DeleteStringGridRow1(CarnivalList& grid, int r, Ui& ui)
         grid.setRows(count - 1);
 }
 
+// The end state of deleting the current row until the list is empty, in one step: a row-by-row
+// delete shifts every row below each time, which would stall on a long list.
 void ClearAllRows(CarnivalList& grid, Ui& ui)
 {
-    while (!grid.isEmptyList())
-        DeleteStringGridRow1(grid, grid.currentRow(), ui);
+    if (!grid.isEmptyList()) {
+        ui.setFocus(grid.objectName());
+        grid.setRows(1);
+        grid.setEntry(0, {});
+    }
     grid.setCurrentRow(0);
 }
 
