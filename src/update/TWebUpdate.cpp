@@ -3,9 +3,12 @@
 #include "app/Ui.h"
 #include "platform/Folders.h"
 #include "platform/Network.h"
+#include "platform/Process.h"
 #include "update/CurlSession.h"
 #include "update/FolderMacros.h"
 #include "update/UpdateRules.h"
+#include "update/UpdaterExtractor.h"
+#include "update/UpdaterHandoff.h"
 
 #include <QDir>
 #include <QFile>
@@ -100,7 +103,14 @@ QByteArray encodedAddress(const QString& address)
 
 TWebUpdate::TWebUpdate(Ui& ui, Network& network, const Folders& folders)
     : m_ui(ui), m_network(network), m_folders(folders), m_session(std::make_unique<CurlSession>())
-{}
+{
+    Handoff.processId = CurrentProcessId;
+    Handoff.start = [](const QString& updater, const QString& parameters, const QString& folder) {
+        // One argument: the updater splits the text by its own rules.
+        return StartProgramDetached(updater, {parameters}, folder);
+    };
+    Handoff.terminate = TerminateApplication;
+}
 
 TWebUpdate::~TWebUpdate() = default;
 
@@ -351,4 +361,32 @@ void TWebUpdate::AppendLogLine(const QString& text)
     QFile log(LogFilePath());
     if (log.open(QIODevice::WriteOnly | QIODevice::Append))
         log.write((text + u'\n').toLocal8Bit());
+}
+
+// --- Handoff to the updater ---
+
+bool TWebUpdate::RestartNeeded() const
+{
+    return AppUpdate && !Cancelled && ComponentDownloaded;
+}
+
+void TWebUpdate::RestartThroughUpdater()
+{
+    bool cancel = false;
+    if (OnProgressCancel)
+        OnProgressCancel(cancel);
+    if (cancel)
+        return;
+    if (!SilentRestart && !m_ui.askYesNo(QStringLiteral("Confirm"),
+                                         QStringLiteral("Shutdown application to update executable files ?"),
+                                         Ui::Icon::Question))
+        return;
+    const QString updater = UpdaterExtractor::ExtractUpdater(TempFolder());
+    // The updater falls back to the same log name when this file is missing.
+    UpdaterHandoff::WriteConfig(m_folders.documents(), LogFileName);
+    const QString parameters = UpdaterHandoff::Parameters(
+        {Handoff.processId(), Logging, m_folders.current(), AppName, AppParams, TempFolder(), AppComponents});
+    // The updater replaces files in its current folder, which is the application's.
+    Handoff.start(updater, parameters, m_folders.current());
+    Handoff.terminate();
 }

@@ -83,6 +83,18 @@ public:
     /// After every block and while a transfer waits for data: receives Cancelled, may set it.
     std::function<void(bool& cancel)> OnProgressCancel;
 
+    /// What the updater handoff asks of the system. The defaults are the real ones; tests
+    /// replace them so that nothing quits.
+    struct HandoffHooks
+    {
+        std::function<qint64()> processId;
+        /// Starts the unpacked updater with its parameters as one text, in the given folder.
+        std::function<bool(const QString& updater, const QString& parameters, const QString& folder)> start;
+        /// Ends the application: its event loops end and the program exits.
+        std::function<void()> terminate;
+    };
+    HandoffHooks Handoff;
+
     /// The start-up check: true when the control file offers a release. Shows nothing but a
     /// connection error box. An empty URL offers nothing.
     bool IsUpdatePending();
@@ -113,6 +125,14 @@ public:
     void ReportInternetError();
     /// Appends one line to the update log.
     void AppendLogLine(const QString& text);
+
+    /// True when the release brought files of the running application, which only the updater
+    /// can put in place once the application has ended.
+    bool RestartNeeded() const;
+    /// Asks (unless SilentRestart), unpacks the updater into the temporary folder, writes
+    /// "WUPDATE.INI", starts the updater and ends the application; does nothing when the cancel
+    /// callback or the user says no. Throws UpdaterExtractError when the updater cannot be written.
+    void RestartThroughUpdater();
     /// The update log's path.
     QString LogFilePath() const;
 
