@@ -14,6 +14,9 @@ AboutBox::AboutBox(std::function<QString()> versionText, QWidget* parent)
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(298, 213);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -28,16 +31,16 @@ AboutBox::AboutBox(std::function<QString()> versionText, QWidget* parent)
     icon->setScaledContents(true);
 
     QLabel* product = addLabel(panel, QStringLiteral("ProductName"),
-                               QStringLiteral("Vorlix Pro Blog Carnival Submitter"), {112, 16});
+                               QStringLiteral("Vorlix Pro Blog Carnival Submitter"), {112, 12});
     product->setWordWrap(true);
-    product->setFixedWidth(165);
+    product->setGeometry(112, 12, 162, 34);
     QFont bold = product->font();
     bold.setBold(true);
     product->setFont(bold);
     m_version = addLabel(panel, QStringLiteral("Version"), QStringLiteral("Version "), {112, 52});
     addLabel(panel, QStringLiteral("Copyright"), QStringLiteral("Copyright (c) Vorlix Software"), {112, 92});
     addLabel(panel, QStringLiteral("Comments"), QStringLiteral("All rights reserved."), {112, 106});
-    addLabel(panel, QStringLiteral("Credit"), QStringLiteral("Created by the Vorlix Pro team"), {112, 136});
+    addLabel(panel, QStringLiteral("Credit"), QStringLiteral("By the Vorlix Pro team"), {112, 136});
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
