@@ -82,6 +82,8 @@ void MainWindow::connectButtons()
         {"btnQuickFind", &TForm1::btnQuickFindClick},
         {"btnShowInactives", &TForm1::btnShowInactivesClick},
         {"btnChangeCat", &TForm1::btnChangeCatClick},
+        {"btnManualSubmit", &TForm1::btnManualSubmitClick},
+        {"btnAutoSubmit", &TForm1::btnAutoSubmitClick},
         {"btnRefresh1", &TForm1::btnRefresh1Click},
         {"btnReset1", &TForm1::btnReset1Click},
         {"spSkinButton1", &TForm1::btnQuickFindClick},
@@ -188,6 +190,8 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     addButton(box, QStringLiteral("btnRefresh1"), QStringLiteral("Refresh"), {106, 210, 75, 20});
     addButton(box, QStringLiteral("btnReset1"), QStringLiteral("Reset Page"), {213, 210, 75, 20});
 
+    keepApart(box, QStringLiteral("LabelCurrentList"), Controls::ListName);
+    keepApart(box, QStringLiteral("TextLabelListSize"), Controls::ListTotal);
     auto* name = box->findChild<QLabel*>(Controls::ListName);
     QFont bold = name->font();
     bold.setBold(true);
@@ -222,6 +226,7 @@ QWidget* MainWindow::buildNewListTab(QWidget* view)
     addButton(box, QStringLiteral("btnClearNewList"), QStringLiteral("Clear List"), {527, 163, 82, 18});
     addLabel(box, QStringLiteral("LabelTotalAdded"), QStringLiteral("Total Added:"), {259, 190});
     addLabel(box, Controls::NewListTotal, QStringLiteral("0"), {324, 190});
+    keepApart(box, QStringLiteral("LabelTotalAdded"), Controls::NewListTotal);
     addButton(box, QStringLiteral("btnChangeNewCat"), QStringLiteral("Change Category"), {390, 193, 99, 20});
     addButton(box, QStringLiteral("btnback2"), QStringLiteral("<<"), {16, 210, 25, 20});
     addButton(box, QStringLiteral("btnForward2"), QStringLiteral(">>"), {50, 210, 25, 20});
@@ -248,6 +253,16 @@ void MainWindow::addLabel(QWidget* parent, const QString& name, const QString& t
     label->setObjectName(name);
     label->move(at);
     label->adjustSize();
+}
+
+// A caption and the value beside it must not run into each other whatever the font's width.
+void MainWindow::keepApart(QWidget* parent, const QString& caption, const QString& value)
+{
+    const auto* left = parent->findChild<QLabel*>(caption);
+    auto* right = parent->findChild<QLabel*>(value);
+    const int x = left->geometry().right() + 4;
+    if (right->x() < x)
+        right->move(x, right->y());
 }
 
 void MainWindow::onClick(const QString& control, std::function<void()> handler)

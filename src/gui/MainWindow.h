@@ -43,6 +43,7 @@ private:
     QPushButton* addButton(QWidget* parent, const QString& name, const QString& text, QRect at,
                            const QString& hint = {});
     void addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at);
+    void keepApart(QWidget* parent, const QString& caption, const QString& value);
     void buildMenus();
     void connectButtons();
     void showControlState(const QString& control);
