@@ -218,16 +218,46 @@ private slots:
         QCOMPARE(f.logLines().size(), 4);
     }
 
-    // A target the updater cannot write is logged and nothing else changes.
-    void unwritableTargetIsLogged()
+    // A destination the updater cannot write (here something of that name is in the way; without
+    // rights it goes the same way) is logged and nothing in the application's folder changes.
+    void unwritableDestinationIsLogged_data()
     {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<QString>("inTheWay");
+        QTest::addColumn<bool>("inTheWayIsFolder");
+        QTest::addColumn<QString>("logLine"); // %1 the source folder, %2 the application's
+        QTest::newRow("new file over a folder")
+            << "readme.txt_NEW"
+            << "readme.txt" << true << "Upd copy error %1readme.txt_NEW to %2readme.txt";
+        QTest::newRow("plain file over a folder") << "data.dll"
+                                                  << "data.dll" << true << "Upd lzexpand failed";
+        QTest::newRow("target folder that is a file") << "t.inf"
+                                                      << "blocker" << false << "Upd lzexpand failed";
+    }
+
+    void unwritableDestinationIsLogged()
+    {
+        QFETCH(QString, component);
+        QFETCH(QString, inTheWay);
+        QFETCH(bool, inTheWayIsFolder);
+        QFETCH(QString, logLine);
         Fixture f;
-        Write(f.app + QStringLiteral("blocker"), "a file where a folder should be");
+        const QString blocked = f.app + inTheWay;
+        if (inTheWayIsFolder)
+            QVERIFY(QDir().mkpath(blocked + QStringLiteral("/inside")));
+        else
+            Write(blocked, "a file where a folder should be");
         Write(f.source + QStringLiteral("t.inf"), "[FILES]\nCOUNT=1\nFILE1=one.txt\nTARGET1={APP}/blocker\n");
         Write(f.source + QStringLiteral("one.txt"), "one");
-        f.process(QStringLiteral("t.inf"));
-        QVERIFY(f.logLines().contains(QStringLiteral("Upd lzexpand failed")));
-        QCOMPARE(f.appEntries(), QStringList{"blocker"});
+        Write(f.source + QStringLiteral("readme.txt_NEW"), "new text");
+        Write(f.source + QStringLiteral("data.dll"), "new library");
+        f.process(component);
+        const QString expected = logLine.contains(QLatin1Char('%')) ? logLine.arg(f.source, f.app) : logLine;
+        QVERIFY2(f.logLines().contains(expected), qPrintable(f.logLines().join(QLatin1Char('\n'))));
+        QCOMPARE(f.appEntries(), QStringList{inTheWay});
+        QCOMPARE(QFileInfo(blocked).isDir(), inTheWayIsFolder);
+        if (inTheWayIsFolder)
+            QVERIFY(QFileInfo::exists(blocked + QStringLiteral("/inside")));
     }
 
     void cabinetIsExtractedAndDeleted()
