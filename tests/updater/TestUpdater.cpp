@@ -2,6 +2,7 @@
 #include "UpdaterTestFiles.h"
 #include "updater/Updater.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -147,6 +148,12 @@ private slots:
                               QStringLiteral("Upd lzexpand app %1/").arg(f.app),
                               QStringLiteral("Upd lzexpand dest. filename app"),
                               QStringLiteral("Upd restart %1  ").arg(application)}));
+        // Day first, local time.
+        const QDateTime stamp = QDateTime::fromString(
+            QString::fromUtf8(Read(f.documents + QStringLiteral("/WUPDATE.LOG")).left(19)),
+            QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+        QVERIFY(stamp.isValid());
+        QVERIFY(qAbs(stamp.secsTo(QDateTime::currentDateTime())) < 120);
     }
 
     void logLocation_data()
