@@ -124,7 +124,7 @@ private slots:
         const QString recordPath = root.filePath("restarted");
         QVERIFY(WriteExecutable(appPath, kOldApplication));
         QProcess running;
-        running.start(appPath, {"-first"});
+        running.start(appPath, {});
         QVERIFY(running.waitForStarted());
         const auto stop = qScopeGuard([&running] {
             running.closeWriteChannel();
