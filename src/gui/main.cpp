@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "directory/CarnivalDirectory.h"
 #include "gui/ProgramWindows.h"
+#include "lists/CarnivalList.h"
+#include "lists/ListFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +25,34 @@ void enterDemoFolder()
     QFile::remove(QDir(folder).filePath(help));
     QFile::copy(programFolder.filePath(help), QDir(folder).filePath(help));
     QDir::setCurrent(folder);
+}
+
+// A first list to open, made from the directory's carnivals; a list the user changed is kept.
+void writeDemoList(const CarnivalCatalog& catalog)
+{
+    const QString name = QStringLiteral("Demo Carnivals.bcl");
+    if (QFile::exists(name))
+        return;
+    constexpr int kEntries = 5;
+    CarnivalList list(QStringLiteral("DemoList"));
+    list.setRows(kEntries + 1);
+    int row = 0;
+    for (const Carnival& carnival : catalog.carnivals()) {
+        if (row == kEntries)
+            break;
+        if (carnival.expired)
+            continue;
+        const bool hasCategory = !carnival.categories.isEmpty();
+        list.setEntry(row++, {carnival.name,
+                              hasCategory ? carnival.categories.first().name : QStringLiteral("No Category"),
+                              QString::number(carnival.ref),
+                              QString::number(hasCategory ? carnival.categories.first().ref : 0)});
+    }
+    try {
+        SaveTabDelimited(name, list);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "The demo list was not written: %s\n", error.what());
+    }
 }
 } // namespace
 
@@ -52,6 +82,7 @@ int main(int argc, char** argv)
         }
         site = line.site.value_or(base);
         enterDemoFolder();
+        writeDemoList(directory->catalog());
     }
 
     ProgramWindows windows(AppSettings{site,
