@@ -80,6 +80,9 @@ int main(int argc, char** argv)
                          qPrintable(directory->errorString()));
             return 1;
         }
+        std::printf("Local carnival directory: %s (submissions: %s/bc/submissions.json)\n", qPrintable(base),
+                    qPrintable(base));
+        std::fflush(stdout);
         site = line.site.value_or(base);
         enterDemoFolder();
         writeDemoList(directory->catalog());
