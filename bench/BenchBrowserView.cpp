@@ -70,6 +70,20 @@ QVariant rawScript(const QString& script)
     return result;
 }
 
+// The first read after the page changed the drop-down: every option is read through the DOM.
+void BM_MarkupAfterPageChange(benchmark::State& state)
+{
+    const Element select = g_view->elementsNamed(QStringLiteral("id")).first();
+    int serial = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        rawScript(QStringLiteral("document.getElementById('id').title = 't%1';").arg(++serial));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(g_view->outerHTML(select));
+    }
+}
+BENCHMARK(BM_MarkupAfterPageChange)->Unit(benchmark::kMillisecond);
+
 // The floor: one script round trip that does nothing.
 void BM_ScriptRoundTrip(benchmark::State& state)
 {

@@ -33,7 +33,7 @@ protected:
 // Opens every operation's script. Expects the constants A (arguments) and next (first free handle
 // number) in front of it; the operation's own statements follow in OP, closed by kPrologueEnd.
 const char* const kPrologue = R"JS(
-const R = window.__vx || (window.__vx = { map: new Map(), ids: new WeakMap() });
+const R = window.__vx || (window.__vx = { map: new Map(), ids: new WeakMap(), markup: new WeakMap() });
 const fail = (text) => { throw { vxFail: text }; };
 const handle = (el) => {
     let id = R.ids.get(el);
@@ -50,16 +50,42 @@ const hasValue = (el) => el instanceof HTMLSelectElement || el instanceof HTMLIn
 const quoted = (v) => (v !== '' && !/[\s"'<>=`&]/.test(v)) ? v
     : '"' + v.replace(/&/g, '&amp;').replace(/"/g, '&quot;') + '"';
 const escaped = (t) => /[&<>]/.test(t) ? t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;') : t;
-// Plain concatenation: V8 keeps it as a rope and flattens once, far cheaper than pushing 50,000
-// pieces into an array and joining them.
-const selectMarkup = (s) => {
-    let out = '<SELECT';
-    for (const a of s.attributes) out += ' ' + a.name + '=' + quoted(a.value);
-    out += '>';
+// A drop-down's option pieces are kept between reads: reading 10,000 options through the DOM costs
+// far more than joining kept strings. Any change under the drop-down (options, values, texts,
+// attributes) drops them; the chosen option is not a mutation, so it is read on every call.
+const optionPieces = (s) => {
+    let kept = R.markup.get(s);
+    if (kept && (kept.stale || kept.observer.takeRecords().length > 0)) {
+        kept.observer.disconnect();
+        kept = undefined;
+    }
+    if (kept)
+        return kept;
+    kept = { stale: false, heads: [], tails: [] };
+    kept.observer = new MutationObserver(() => { kept.stale = true; });
+    kept.observer.observe(s, { attributes: true, childList: true, subtree: true, characterData: true });
+    let open = '<SELECT';
+    for (const a of s.attributes) open += ' ' + a.name + '=' + quoted(a.value);
+    kept.open = open + '>';
     const options = s.options, count = options.length;
     for (let i = 0; i < count; ++i) {
         const o = options[i];
-        out += '<OPTION value=' + quoted(o.value) + (o.selected ? ' selected>' : '>') + escaped(o.textContent) + '</OPTION>';
+        kept.heads.push('<OPTION value=' + quoted(o.value));
+        kept.tails.push('>' + escaped(o.textContent) + '</OPTION>');
+    }
+    R.markup.set(s, kept);
+    return kept;
+};
+// Plain concatenation: V8 keeps it as a rope and flattens once.
+const selectMarkup = (s) => {
+    const kept = optionPieces(s);
+    const count = kept.heads.length;
+    const chosen = s.multiple ? null : s.selectedIndex;
+    const options = s.options;
+    let out = kept.open;
+    for (let i = 0; i < count; ++i) {
+        const selected = chosen === null ? options[i].selected : i === chosen;
+        out += kept.heads[i] + (selected ? ' selected' : '') + kept.tails[i];
     }
     return out + '</SELECT>';
 };

@@ -59,6 +59,7 @@ private slots:
     void historyAvailabilityFollowsNavigation();
     void fieldValueLastMatchWins();
     void markupQuotesValuesThatNeedIt();
+    void markupFollowsChangesThePageMakes();
     void slowPageAnswerTimesOut();
     void scrollIntoViewMovesElementToTop();
     void nonHtmlAndFailedLoadsHoldNoDocument();
@@ -315,6 +316,38 @@ void TestWebEngineBrowserView::markupQuotesValuesThatNeedIt()
     QCOMPARE(m_view->getAttribute(sizes, QStringLiteral("value")), QStringLiteral("x\"y"));
     QVERIFY(m_view->outerHTML(sizes).endsWith(
         QStringLiteral("<OPTION value=\"x&quot;y\" selected>Q</OPTION></SELECT>")));
+}
+
+// Drop-down markup is kept between reads; every change the page's own script makes must show.
+void TestWebEngineBrowserView::markupFollowsChangesThePageMakes()
+{
+    loadFieldsPage();
+    const Element sizes = only(m_view->elementsNamed(QStringLiteral("sizes")));
+    const auto pageScript = [this](const QString& script) {
+        QEventLoop loop;
+        m_view->widget()->page()->runJavaScript(script, [&](const QVariant&) { loop.quit(); });
+        loop.exec();
+    };
+    const QString before = m_view->outerHTML(sizes);
+    QVERIFY(before.contains(QStringLiteral(">A &amp; B<")));
+
+    pageScript(QStringLiteral("document.getElementsByName('sizes')[0].options[1].text = 'A < B';"));
+    QVERIFY(m_view->outerHTML(sizes).contains(QStringLiteral("<OPTION value=\"a b\">A &lt; B</OPTION>")));
+
+    pageScript(QStringLiteral("document.getElementsByName('sizes')[0].add(new Option('Big', 'xl'));"));
+    QVERIFY(m_view->outerHTML(sizes).endsWith(QStringLiteral("<OPTION value=xl>Big</OPTION></SELECT>")));
+
+    pageScript(QStringLiteral("document.getElementsByName('sizes')[0].options[3].value = 'xxl';"));
+    QVERIFY(m_view->outerHTML(sizes).endsWith(QStringLiteral("<OPTION value=xxl>Big</OPTION></SELECT>")));
+
+    pageScript(QStringLiteral("document.getElementsByName('sizes')[0].selectedIndex = 3;"));
+    QVERIFY(m_view->outerHTML(sizes).endsWith(
+        QStringLiteral("<OPTION value=xxl selected>Big</OPTION></SELECT>")));
+    QVERIFY(m_view->outerHTML(sizes).startsWith(
+        QStringLiteral("<SELECT name=sizes style=\"width: 9em\"><OPTION value=\"\">None")));
+
+    pageScript(QStringLiteral("document.getElementsByName('sizes')[0].name = 'sizes2';"));
+    QVERIFY(m_view->outerHTML(sizes).startsWith(QStringLiteral("<SELECT name=sizes2 ")));
 }
 
 void TestWebEngineBrowserView::slowPageAnswerTimesOut()
