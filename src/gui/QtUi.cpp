@@ -1,13 +1,18 @@
 #include "gui/QtUi.h"
 
+#include "gui/WebEngineBrowserView.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QThread>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
 
 namespace {
 QString filterText(const QList<Ui::FileFilter>& filters)
@@ -111,4 +116,18 @@ bool QtUi::openDocument(const QString& pathOrUrl)
 {
     const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
     return QDesktopServices::openUrl(url);
+}
+
+void QtUi::showHtmlDialog(const QString& address)
+{
+    WebEngineBrowserView view;
+    QDialog dialog(m_window);
+    dialog.setObjectName(QStringLiteral("HtmlDialog"));
+    dialog.setWindowTitle(QStringLiteral("Vorlix Pro"));
+    dialog.resize(640, 480);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view.widget());
+    view.Navigate(address);
+    dialog.exec();
 }
