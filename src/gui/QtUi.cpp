@@ -39,6 +39,13 @@ QMessageBox::Icon messageIcon(Ui::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// A box belongs to the modal dialog in front (the update wizard runs before the main window shows).
+QWidget* boxOwner(QWidget* window)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : window;
+}
+
 bool isOurControlName(const QString& name)
 {
     return !name.isEmpty() && !name.startsWith(QStringLiteral("qt_"));
@@ -64,13 +71,14 @@ bool QtUi::eventFilter(QObject* watched, QEvent* event)
 
 void QtUi::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlix Pro"), text, QMessageBox::Ok, m_window);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlix Pro"), text, QMessageBox::Ok,
+                    boxOwner(m_window));
     box.exec();
 }
 
 bool QtUi::askYesNo(const QString& title, const QString& text, Icon icon)
 {
-    QMessageBox box(messageIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_window);
+    QMessageBox box(messageIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, boxOwner(m_window));
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
@@ -121,7 +129,7 @@ bool QtUi::openDocument(const QString& pathOrUrl)
 void QtUi::showHtmlDialog(const QString& address)
 {
     WebEngineBrowserView view;
-    QDialog dialog(m_window);
+    QDialog dialog(boxOwner(m_window));
     dialog.setObjectName(QStringLiteral("HtmlDialog"));
     dialog.setWindowTitle(QStringLiteral("Vorlix Pro"));
     dialog.resize(640, 480);

@@ -63,6 +63,8 @@ public:
     QPointer<UpdateWizardDialog> dialog;
     QList<Step> steps;
     QList<int> pagesSeen;
+    /// Titles of the control file's HTML dialogs, closed as they came.
+    QStringList htmlDialogs;
     /// Called once the dialog exists; used to watch it.
     std::function<void(UpdateWizardDialog&)> onDialog;
 
@@ -84,13 +86,22 @@ public:
 private:
     void poll()
     {
+        auto* html = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (html && html->objectName() == "HtmlDialog" && html->isVisible()) {
+            htmlDialogs.append(html->windowTitle());
+            html->reject();
+            return;
+        }
         if (!dialog || !dialog->isVisible() || steps.isEmpty() || QApplication::activeModalWidget() != dialog)
             return;
         const Step& step = steps.first();
         if (dialog->currentPage() != step.page || (step.ready && !step.ready(*dialog)))
             return;
-        const Step taken = steps.takeFirst();
-        taken.act(*dialog);
+        // Outside the timer's own call, so that a dialog the action opens is polled too.
+        QTimer::singleShot(0, this, [this, act = steps.takeFirst().act] {
+            if (dialog)
+                act(*dialog);
+        });
     }
 
     QTimer m_timer;
@@ -270,10 +281,12 @@ private slots:
         program.directory.setUpdatesFolder(updates.path());
         const QString at = program.site + "/21214/updates/";
         QVERIFY(writeFile(updates.filePath("vorlix.inf"),
-                          ("[update]\nunconditional=1\n[files]\ncount=1\n[file1]\nurl=" + at +
+                          ("[update]\nunconditional=1\n[action]\nhtmldlg=" + at +
+                           "terms.html\n[files]\ncount=1\n[file1]\nurl=" + at +
                            "vorlix-startup-list.dat\ndescr=Carnival list\ntargetdir={APP}/data\n")
                               .toUtf8()));
         QVERIFY(writeFile(updates.filePath("vorlix-startup-list.dat"), "carnivals"));
+        QVERIFY(writeFile(updates.filePath("terms.html"), "<html><body>Read this first.</body></html>"));
 
         WizardDriver driver;
         bool mainWindowHidden = false;
@@ -294,6 +307,7 @@ private slots:
 
         QVERIFY(driver.steps.isEmpty());
         QVERIFY2(mainWindowHidden, "the wizard runs before the main window is shown");
+        QCOMPARE(driver.htmlDialogs, QStringList{"Vorlix Pro"});
         QCOMPARE(driver.pagesSeen, (QList<int>{Start, Version, Components, Download, End}));
         QVERIFY(program.window().isVisible());
         QCOMPARE(readAll(program.folder.filePath("data/vorlix-startup-list.dat")), QByteArray("carnivals"));
