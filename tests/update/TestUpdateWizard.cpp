@@ -281,6 +281,7 @@ private slots:
                  [&](FakeWizardView& view) {
                      QCOMPARE(view.lines(EULAMemo), QStringList{"Terms"});
                      QVERIFY(!view.isEnabled(EULAButton));
+                     view.click(ViewinNotepad2);
                      view.choose(RNoAccept);
                      captions << view.text(EULAButton);
                      view.choose(RAccept);
@@ -291,6 +292,8 @@ private slots:
                  click(EULAButton), click(FilesButton)});
         FakeWizardView& view = *rig.view;
         QCOMPARE(captions, (QStringList{"Exit", "Next", accept ? "Next" : "Exit"}));
+        QCOMPARE(rig.ui.openedDocuments, QStringList{rig.path("tmp/eula.txt")});
+        QCOMPARE(readAll(rig.path("tmp/eula.txt")), QByteArray("Terms\n"));
         QVERIFY(view.closed == !accept);
         if (!accept) {
             QCOMPARE(view.pages, (QList<int>{Start, Version, Agreement}));
