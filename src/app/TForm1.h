@@ -2,15 +2,16 @@
 
 #include "app/AppSettings.h"
 #include "app/ControlStates.h"
+#include "lists/CarnivalList.h"
+#include "lists/ListFiles.h"
+#include "platform/Folders.h"
 #include "site/CarnivalOptions.h"
 #include "site/FormTab.h"
 #include "site/PageAccess.h"
 #include "site/ScratchValues.h"
 #include "site/SubmitPage.h"
-#include "platform/Folders.h"
 #include "update/TWebUpdate.h"
-#include "lists/CarnivalList.h"
-#include "lists/ListFiles.h"
+#include "update/TWebUpdateWizard.h"
 
 #include <QObject>
 #include <QString>
@@ -43,6 +44,8 @@ public:
     ListFiles listFiles{ui, AdvStringGrid1, AdvStringGrid2, controls};
     SystemFolders folders;
     TWebUpdate WebUpdate1{ui, network, folders};
+    /// Runs over a dialog that the windows provide; without one it shows nothing.
+    TWebUpdateWizard WebUpdateWizard1{WebUpdate1, nullptr};
 
     const AppSettings& settings() const { return m_settings; }
     /// The submission form's address.
@@ -82,6 +85,7 @@ public:
     void UsingVorlixProVideoTutorial1Click();
     void LeaveaTestimonial1Click();
     void InternetBusinessBlog1Click();
+    void ManuallyCheckforUpdates1Click() { WebUpdateWizard1.ShowUpdateWizard(); }
     QString aboutVersionText() const;
 
     // Filled by the Parts that own them.
@@ -119,8 +123,6 @@ signals:
     /// Help > About and the two Quick Finder buttons ask the windows to show themselves.
     void showAboutRequested();
     void showQuickFinderRequested();
-    /// The update wizard must run before the window is shown.
-    void updateWizardRequested();
 
 private:
     void setListTotal(const CarnivalList& grid, const QString& label);

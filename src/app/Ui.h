@@ -8,7 +8,13 @@
 class Ui
 {
 public:
-    enum class Icon { None, Information, Warning, Question };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Question
+    };
 
     struct FileFilter
     {
@@ -23,9 +29,11 @@ public:
     /// A Yes/No box with the given title and icon, Yes being the default; true when Yes was chosen.
     virtual bool askYesNo(const QString& title, const QString& text, Icon icon) = 0;
     /// A file open dialog; empty when cancelled. The first filter is selected.
-    virtual QString openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) = 0;
+    virtual QString openFileName(const QString& title, const QList<FileFilter>& filters,
+                                 const QString& folder) = 0;
     /// A file save dialog; empty when cancelled. The first filter is selected.
-    virtual QString saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) = 0;
+    virtual QString saveFileName(const QString& title, const QList<FileFilter>& filters,
+                                 const QString& folder) = 0;
 
     /// Handles the pending events once, user input included.
     virtual void processEvents() = 0;
@@ -41,4 +49,6 @@ public:
 
     /// Opens a document or an address with the desktop's default handler; false when that failed.
     virtual bool openDocument(const QString& pathOrUrl) = 0;
+    /// Shows the page at address in a modal dialog with a web view; returns when it is closed.
+    virtual void showHtmlDialog(const QString& address) = 0;
 };

@@ -116,7 +116,7 @@ void MainWindow::buildMenus()
     item(QStringLiteral("UsingVorlixProVideoTutorial1"), QStringLiteral("Using &Vorlix Pro Video Tutorial"),
          [this] { m_form.UsingVorlixProVideoTutorial1Click(); });
     item(QStringLiteral("ManuallyCheckforUpdates1"), QStringLiteral("Manually Check for &Updates"),
-         [this] { emit m_form.updateWizardRequested(); });
+         [this] { m_form.ManuallyCheckforUpdates1Click(); });
     item(QStringLiteral("LeaveaTestimonial1"), QStringLiteral("Leave a &Testimonial"),
          [this] { m_form.LeaveaTestimonial1Click(); });
     item(QStringLiteral("InternetBusinessBlog1"), QStringLiteral("&Internet Business Blog"),

@@ -5,6 +5,7 @@
 #include "gui/MainWindow.h"
 #include "gui/QtUi.h"
 #include "gui/QuickFinderWindow.h"
+#include "gui/UpdateWizardDialog.h"
 #include "gui/WebEngineBrowserView.h"
 #include "platform/Network.h"
 #include "search/TForm2.h"
@@ -18,6 +19,10 @@ ProgramWindows::ProgramWindows(const AppSettings& settings)
     m_form = std::make_unique<TForm1>(*m_ui, *m_network, *m_view1, *m_view2, settings);
     m_window = std::make_unique<MainWindow>(*m_form, m_view1->widget(), m_view2->widget());
     m_ui->setWindow(m_window.get());
+    // At start-up the wizard comes before the main window and so stands on its own.
+    m_form->WebUpdateWizard1.setDialogFactory([this](TWUWIZ& wizard) -> std::shared_ptr<WizardView> {
+        return std::make_shared<UpdateWizardDialog>(wizard, m_window->isVisible() ? m_window.get() : nullptr);
+    });
 
     m_about = new AboutBox([this] { return m_form->aboutVersionText(); }, m_window.get());
     QObject::connect(m_form.get(), &TForm1::showAboutRequested, m_about, [this] {

@@ -1,13 +1,18 @@
 #include "gui/QtUi.h"
 
+#include "gui/WebEngineBrowserView.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QThread>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
 
 namespace {
 QString filterText(const QList<Ui::FileFilter>& filters)
@@ -32,6 +37,13 @@ QMessageBox::Icon messageIcon(Ui::Icon icon)
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// A box belongs to the modal dialog in front (the update wizard runs before the main window shows).
+QWidget* boxOwner(QWidget* window)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : window;
 }
 
 bool isOurControlName(const QString& name)
@@ -59,13 +71,14 @@ bool QtUi::eventFilter(QObject* watched, QEvent* event)
 
 void QtUi::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlix Pro"), text, QMessageBox::Ok, m_window);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlix Pro"), text, QMessageBox::Ok,
+                    boxOwner(m_window));
     box.exec();
 }
 
 bool QtUi::askYesNo(const QString& title, const QString& text, Icon icon)
 {
-    QMessageBox box(messageIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_window);
+    QMessageBox box(messageIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, boxOwner(m_window));
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
@@ -111,4 +124,18 @@ bool QtUi::openDocument(const QString& pathOrUrl)
 {
     const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
     return QDesktopServices::openUrl(url);
+}
+
+void QtUi::showHtmlDialog(const QString& address)
+{
+    WebEngineBrowserView view;
+    QDialog dialog(boxOwner(m_window));
+    dialog.setObjectName(QStringLiteral("HtmlDialog"));
+    dialog.setWindowTitle(QStringLiteral("Vorlix Pro"));
+    dialog.resize(640, 480);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view.widget());
+    view.Navigate(address);
+    dialog.exec();
 }

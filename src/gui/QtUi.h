@@ -30,6 +30,7 @@ public:
     QString focusedControl() const override;
     void setFocus(const QString& control) override;
     bool openDocument(const QString& pathOrUrl) override;
+    void showHtmlDialog(const QString& address) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

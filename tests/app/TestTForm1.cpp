@@ -5,6 +5,8 @@
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
 #include "mock/FakeUi.h"
+#include "mock/FakeWizardView.h"
+#include "mock/LocalHttpServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -217,6 +219,50 @@ private slots:
         QVERIFY(!f.form.dispatch([] { throw PageError("Couldn't convert the document"); }));
         QVERIFY(f.form.dispatch([] {}));
         QCOMPARE(f.ui.messages, QStringList{"Couldn't convert the document"});
+    }
+
+    void startUpRunsTheWizardOnlyWhenAReleaseIsOffered_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("offered") << 200 << QByteArray("[update]\nunconditional=1\n") << true;
+        QTest::newRow("nothing new") << 200 << QByteArray("[update]\ndescr=same\n") << false;
+        QTest::newRow("no control file") << 404 << QByteArray() << false;
+    }
+
+    void startUpRunsTheWizardOnlyWhenAReleaseIsOffered()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, control);
+        QFETCH(bool, runs);
+        WorkingFolder folder;
+        LocalHttpServer server;
+        server.setReply("/21214/updates/vorlix-startup.inf",
+                        LocalHttpServer::Reply{.status = status, .body = control});
+        FakeUi ui;
+        FakeNetwork network;
+        FakePage view1;
+        FakePage view2;
+        TForm1 form{ui, network, view1, view2,
+                    AppSettings{kSite, server.url("/21214/updates/vorlix-startup.inf"), {}}};
+        QStringList wizardRuns;
+        form.WebUpdateWizard1.setDialogFactory([&](TWUWIZ& wizard) {
+            // Start-up has loaded the form but not yet finished when the wizard runs.
+            wizardRuns.append(form.controls.text(Controls::StatusBar).isEmpty() ? "during start-up"
+                                                                                : "after");
+            auto view = std::make_shared<FakeWizardView>(wizard);
+            view->steps.enqueue([](FakeWizardView& v) { v.closeBox(); });
+            return view;
+        });
+        form.FormCreate();
+        QCOMPARE(wizardRuns, runs ? QStringList{"during start-up"} : QStringList());
+        QCOMPARE(view1.navigations.size(), 1);
+        QVERIFY(ui.messages.isEmpty());
+
+        // Help > Manually Check for Updates runs it whatever the server offers.
+        form.ManuallyCheckforUpdates1Click();
+        QCOMPARE(wizardRuns.last(), QString("after"));
     }
 
     void aboutShowsTheVersionOfTheProgramFile()

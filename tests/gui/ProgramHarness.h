@@ -61,15 +61,18 @@ private:
 class ProgramHarness
 {
 public:
-    /// Starts the directory (answerDelayMs slows its answers to a POST) and the windows, and waits
-    /// until the first tab's view shows the form.
-    explicit ProgramHarness(const CarnivalCatalog& catalog = CarnivalCatalog::sample(), int answerDelayMs = 0)
+    /// Starts the directory (answerDelayMs slows its answers to a POST) and the windows, whose update
+    /// control file is updatePath on the directory (none when empty).
+    explicit ProgramHarness(const CarnivalCatalog& catalog = CarnivalCatalog::sample(), int answerDelayMs = 0,
+                            const QString& updatePath = {})
         : directory(catalog), m_previousFolder(QDir::currentPath())
     {
         QDir::setCurrent(folder.path());
         directory.setAnswerDelay(answerDelayMs);
         site = directory.start();
-        windows = std::make_unique<ProgramWindows>(AppSettings{site, {}, QCoreApplication::applicationFilePath()});
+        const QString updateUrl = updatePath.isEmpty() ? QString() : site + updatePath;
+        windows = std::make_unique<ProgramWindows>(
+            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath()});
     }
 
     ~ProgramHarness()
@@ -91,7 +94,8 @@ public:
     {
         if (windows->view2().DocumentLoaded())
             return true;
-        return WebTestSupport::waitForLoad(windows->view2(), [this] { windows->form().spSkinPageControl1Enter(); }) &&
+        return WebTestSupport::waitForLoad(windows->view2(),
+                                           [this] { windows->form().spSkinPageControl1Enter(); }) &&
                windows->view2().DocumentLoaded();
     }
 

@@ -21,14 +21,17 @@ public:
 
     void showMessage(const QString& text) override { messages.append(text); }
     bool askYesNo(const QString& title, const QString& text, Icon icon) override;
-    QString openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) override;
-    QString saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) override;
+    QString openFileName(const QString& title, const QList<FileFilter>& filters,
+                         const QString& folder) override;
+    QString saveFileName(const QString& title, const QList<FileFilter>& filters,
+                         const QString& folder) override;
     void processEvents() override;
     void sleep(int milliseconds) override { sleptMs += milliseconds; }
     bool isEscDown() const override { return escDown; }
     QString focusedControl() const override { return focus; }
     void setFocus(const QString& control) override { focus = control; }
     bool openDocument(const QString& pathOrUrl) override;
+    void showHtmlDialog(const QString& address) override { htmlDialogs.append(address); }
 
     QStringList messages;
     QList<Question> questions;
@@ -37,6 +40,7 @@ public:
     QStringList dialogTitles;
     QList<QList<FileFilter>> dialogFilters;
     QStringList openedDocuments;
+    QStringList htmlDialogs;
     bool openDocumentResult = true;
     QString focus;
     bool escDown = false;

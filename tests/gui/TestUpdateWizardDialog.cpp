@@ -1,0 +1,319 @@
+// The update wizard's real dialog, offscreen, against the local directory's updates folder.
+// Set VORLIX_SCREENSHOT_DIR to keep a picture of every page.
+
+#include "ProgramHarness.h"
+#include "gui/QtUi.h"
+#include "gui/UpdateWizardDialog.h"
+#include "mock/FakeFolders.h"
+#include "mock/FakeNetwork.h"
+#include "mock/VersionedFile.h"
+#include "update/TWUWIZ.h"
+#include "update/TWebUpdate.h"
+#include "update/TWebUpdateWizard.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+
+using namespace WizardControls;
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+void saveScreenshot(QWidget& widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("VORLIX_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+
+/// Plays the user on the wizard's dialog while it runs modally: each step waits until its page
+/// shows and is ready, then acts. Message boxes in between are closed by the harness's closer.
+class WizardDriver final : public QObject
+{
+public:
+    struct Step
+    {
+        int page;
+        std::function<bool(UpdateWizardDialog&)> ready;
+        std::function<void(UpdateWizardDialog&)> act;
+    };
+
+    WizardDriver()
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start();
+    }
+
+    QPointer<UpdateWizardDialog> dialog;
+    QList<Step> steps;
+    QList<int> pagesSeen;
+    /// Titles of the control file's HTML dialogs, closed as they came.
+    QStringList htmlDialogs;
+    /// Called once the dialog exists; used to watch it.
+    std::function<void(UpdateWizardDialog&)> onDialog;
+
+    std::shared_ptr<WizardView> make(TWUWIZ& wizard, QWidget* parent = nullptr)
+    {
+        auto made = std::make_shared<UpdateWizardDialog>(wizard, parent);
+        dialog = made.get();
+        auto* pages = made->findChild<QStackedWidget*>("PageControl1");
+        pagesSeen = {pages->currentIndex()};
+        connect(pages, &QStackedWidget::currentChanged, this, [this](int page) {
+            if (pagesSeen.isEmpty() || pagesSeen.last() != page)
+                pagesSeen.append(page);
+        });
+        if (onDialog)
+            onDialog(*made);
+        return made;
+    }
+
+private:
+    void poll()
+    {
+        auto* html = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (html && html->objectName() == "HtmlDialog" && html->isVisible()) {
+            htmlDialogs.append(html->windowTitle());
+            html->reject();
+            return;
+        }
+        if (!dialog || !dialog->isVisible() || steps.isEmpty() || QApplication::activeModalWidget() != dialog)
+            return;
+        const Step& step = steps.first();
+        if (dialog->currentPage() != step.page || (step.ready && !step.ready(*dialog)))
+            return;
+        // Outside the timer's own call, so that a dialog the action opens is polled too.
+        QTimer::singleShot(0, this, [this, act = steps.takeFirst().act] {
+            if (dialog)
+                act(*dialog);
+        });
+    }
+
+    QTimer m_timer;
+};
+
+template <typename T> T* child(QWidget& dialog, const QString& name)
+{
+    return dialog.findChild<T*>(name);
+}
+
+bool enabled(UpdateWizardDialog& dialog, const QString& button)
+{
+    return child<QPushButton>(dialog, button)->isEnabled();
+}
+
+void press(UpdateWizardDialog& dialog, const QString& button)
+{
+    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
+}
+
+enum Page
+{
+    Start,
+    Version,
+    WhatsNew,
+    Agreement,
+    Components,
+    Download,
+    End
+};
+
+constexpr qsizetype kHiddenSize = 3 * 1024 * 1024;
+} // namespace
+
+class TestUpdateWizardDialog final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aReleaseWithNotesAgreementAndThreeFiles()
+    {
+        QTemporaryDir root;
+        for (const char* folder : {"tmp", "docs", "app", "updates"})
+            QVERIFY(QDir(root.path()).mkdir(folder));
+        const QString updates = root.filePath("updates/");
+        CarnivalDirectory directory;
+        directory.setUpdatesFolder(updates);
+        const QString base = directory.start();
+        QVERIFY2(!base.isEmpty(), qPrintable(directory.errorString()));
+        const QString at = base + "/21214/updates/";
+        QVERIFY(WriteVersionedFile(root.filePath("app/vorlix-pro"), {3, 2, 0, 28}));
+        QVERIFY(writeFile(updates + "vorlix.inf",
+                          ("[update]\nlocalversion={APP}/vorlix-pro\nnewversion=3.2.0.29\n"
+                           "descr=Quicker carnival lists and a fresh look.\n"
+                           "[whatsnew]\nfile=" +
+                           at + "notes.txt\n[eula]\nfile=" + at +
+                           "eula.txt\n"
+                           "[files]\ncount=3\n"
+                           "[file1]\nurl=" +
+                           at +
+                           "help.txt\ndescr=Help pages\ntargetdir={APP}/help\nfilesize=2000\n"
+                           "[file2]\nurl=" +
+                           at +
+                           "carnivals.dat\ndescr=Carnival list (required)\n"
+                           "targetdir={APP}/data\nmandatory=1\nfilesize=8000\n"
+                           "[file3]\nurl=" +
+                           at +
+                           "refresh.bin\ntargetdir={APP}/cache\nhidden=1\n"
+                           "filesize=" +
+                           QString::number(kHiddenSize) + "\n")
+                              .toUtf8()));
+        QVERIFY(writeFile(updates + "notes.txt", "Version 3.2.0.29\r\n\r\n- Lists load twice as fast.\r\n"
+                                                 "- Quick Finder remembers the last keyword.\r\n"
+                                                 "- Fresh look for the update wizard.\r\n"));
+        QVERIFY(writeFile(updates + "eula.txt",
+                          "\xEF\xBB\xBFVorlix Pro licence agreement\n\n"
+                          "You may use this program on any number of your own computers.\n"
+                          "It comes without any warranty.\n"));
+        QVERIFY(writeFile(updates + "help.txt", QByteArray(2000, 'h')));
+        QVERIFY(writeFile(updates + "carnivals.dat", QByteArray(8000, 'c')));
+        QByteArray hidden(kHiddenSize, '\0');
+        for (qsizetype i = 0; i < hidden.size(); ++i)
+            hidden[i] = char(i * 31);
+        QVERIFY(writeFile(updates + "refresh.bin", hidden));
+
+        QtUi ui;
+        MessageBoxCloser boxes;
+        FakeNetwork network;
+        FakeFolders folders;
+        folders.tempFolder = root.filePath("tmp");
+        folders.documentsFolder = root.filePath("docs");
+        folders.currentFolder = root.filePath("app");
+        TWebUpdate engine(ui, network, folders);
+        engine.URL = at + "vorlix.inf";
+
+        WizardDriver driver;
+        QString versionText;
+        QStringList items;
+        bool downloadShot = false;
+        driver.onDialog = [&](UpdateWizardDialog& dialog) {
+            // The download page is caught while the hidden file arrives.
+            auto* bar = child<QProgressBar>(dialog, FileProgress);
+            connect(bar, &QProgressBar::valueChanged, &driver, [&, bar](int value) {
+                if (!downloadShot && child<QLabel>(*driver.dialog, FileLabel)->text() == "refresh.bin" &&
+                    value > bar->maximum() / 2) {
+                    downloadShot = true;
+                    saveScreenshot(*driver.dialog, "update-wizard-6-download");
+                }
+            });
+        };
+        driver.steps = {
+            {Start, nullptr,
+             [](UpdateWizardDialog& d) {
+                 saveScreenshot(d, "update-wizard-1-start");
+                 press(d, StartButton);
+             }},
+            {Version, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
+             [&](UpdateWizardDialog& d) {
+                 versionText = child<QLabel>(d, VersionInfoLabel)->text();
+                 saveScreenshot(d, "update-wizard-2-version");
+                 press(d, ControlButton);
+             }},
+            {WhatsNew, [](UpdateWizardDialog& d) { return enabled(d, NewButton); },
+             [](UpdateWizardDialog& d) {
+                 saveScreenshot(d, "update-wizard-3-whats-new");
+                 press(d, NewButton);
+             }},
+            {Agreement, nullptr,
+             [](UpdateWizardDialog& d) {
+                 QVERIFY(!enabled(d, EULAButton));
+                 child<QRadioButton>(d, RAccept)->click();
+                 saveScreenshot(d, "update-wizard-4-agreement");
+                 press(d, EULAButton);
+             }},
+            {Components, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
+             [&](UpdateWizardDialog& d) {
+                 auto* list = child<QListWidget>(d, CheckListBox1);
+                 for (int i = 0; i < list->count(); ++i)
+                     items << QString("%1 %2 %3")
+                                  .arg(list->item(i)->text(),
+                                       list->item(i)->checkState() == Qt::Checked ? "ticked" : "unticked",
+                                       list->item(i)->flags() & Qt::ItemIsEnabled ? "enabled" : "greyed");
+                 saveScreenshot(d, "update-wizard-5-components");
+                 press(d, FilesButton);
+             }},
+            {End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+             [](UpdateWizardDialog& d) {
+                 saveScreenshot(d, "update-wizard-7-end");
+                 press(d, RestartButton);
+             }},
+        };
+        TWebUpdateWizard wizard(engine, [&](TWUWIZ& logic) { return driver.make(logic); });
+        wizard.AutoStart = false;
+        wizard.ShowUpdateWizard();
+
+        QVERIFY2(driver.steps.isEmpty(),
+                 qPrintable(QString("stopped on page %1").arg(driver.pagesSeen.last())));
+        QCOMPARE(driver.pagesSeen,
+                 (QList<int>{Start, Version, WhatsNew, Agreement, Components, Download, End}));
+        QCOMPARE(boxes.texts, QStringList());
+        QCOMPARE(versionText,
+                 QString("New version found :\nCurrent version : 3.2.0.28\nNew version : 3.2.0.29\n\n"
+                         "Quicker carnival lists and a fresh look."));
+        QCOMPARE(items, (QStringList{"Help pages ticked enabled", "Carnival list (required) ticked greyed"}));
+        QVERIFY(downloadShot);
+        QCOMPARE(readAll(root.filePath("app/help/help.txt")), QByteArray(2000, 'h'));
+        QCOMPARE(readAll(root.filePath("app/data/carnivals.dat")), QByteArray(8000, 'c'));
+        QVERIFY(readAll(root.filePath("app/cache/refresh.bin")) == hidden);
+        QVERIFY(!engine.Connected());
+        QVERIFY(QDir(root.filePath("tmp")).entryList(QDir::Files).isEmpty());
+    }
+
+    void anOfferedReleaseOpensTheWizardBeforeTheMainWindow()
+    {
+        ProgramHarness program(CarnivalCatalog::sample(), 0, "/21214/updates/vorlix.inf");
+        QTemporaryDir updates;
+        program.directory.setUpdatesFolder(updates.path());
+        const QString at = program.site + "/21214/updates/";
+        QVERIFY(writeFile(updates.filePath("vorlix.inf"),
+                          ("[update]\nunconditional=1\n[action]\nhtmldlg=" + at +
+                           "terms.html\n[files]\ncount=1\n[file1]\nurl=" + at +
+                           "vorlix-startup-list.dat\ndescr=Carnival list\ntargetdir={APP}/data\n")
+                              .toUtf8()));
+        QVERIFY(writeFile(updates.filePath("vorlix-startup-list.dat"), "carnivals"));
+        QVERIFY(writeFile(updates.filePath("terms.html"), "<html><body>Read this first.</body></html>"));
+
+        WizardDriver driver;
+        bool mainWindowHidden = false;
+        driver.steps = {
+            {Version, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
+             [&](UpdateWizardDialog& d) {
+                 mainWindowHidden = !program.window().isVisible();
+                 press(d, ControlButton);
+             }},
+            {Components, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
+             [](UpdateWizardDialog& d) { press(d, FilesButton); }},
+            {End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+             [](UpdateWizardDialog& d) { press(d, RestartButton); }},
+        };
+        // The program's own dialog, watched by the driver.
+        program.form().WebUpdateWizard1.setDialogFactory([&](TWUWIZ& logic) { return driver.make(logic); });
+        QVERIFY(program.start());
+
+        QVERIFY(driver.steps.isEmpty());
+        QVERIFY2(mainWindowHidden, "the wizard runs before the main window is shown");
+        QCOMPARE(driver.htmlDialogs, QStringList{"Vorlix Pro"});
+        QCOMPARE(driver.pagesSeen, (QList<int>{Start, Version, Components, Download, End}));
+        QVERIFY(program.window().isVisible());
+        QCOMPARE(readAll(program.folder.filePath("data/vorlix-startup-list.dat")), QByteArray("carnivals"));
+        QCOMPARE(program.boxes.texts, QStringList());
+    }
+};
+
+QTEST_MAIN(TestUpdateWizardDialog)
+#include "TestUpdateWizardDialog.moc"

@@ -1,0 +1,111 @@
+#include "mock/FakeWizardView.h"
+
+#include "update/TWUWIZ.h"
+
+using namespace WizardControls;
+
+namespace {
+struct Handler
+{
+    int page;
+    void (TWUWIZ::*run)();
+};
+
+const QHash<QString, Handler>& handlers()
+{
+    static const QHash<QString, Handler> table = {
+        {StartButton, {0, &TWUWIZ::StartButtonClick}},
+        {ControlButton, {1, &TWUWIZ::ControlButtonClick}},
+        {NewButton, {2, &TWUWIZ::NewButtonClick}},
+        {ViewinNotepad1, {2, &TWUWIZ::ViewinNotepad1Click}},
+        {EULAButton, {3, &TWUWIZ::EULAButtonClick}},
+        {RAccept, {3, &TWUWIZ::RAcceptClick}},
+        {RNoAccept, {3, &TWUWIZ::RAcceptClick}},
+        {ViewinNotepad2, {3, &TWUWIZ::ViewinNotepad2Click}},
+        {FilesButton, {4, &TWUWIZ::FilesButtonClick}},
+        {CancelButton, {5, &TWUWIZ::CancelButtonClick}},
+        {RestartButton, {6, &TWUWIZ::RestartButtonClick}},
+    };
+    return table;
+}
+} // namespace
+
+void FakeWizardView::click(const QString& control)
+{
+    const auto handler = handlers().find(control);
+    if (handler == handlers().end()) {
+        faults.append(QStringLiteral("no handler for ") + control);
+        return;
+    }
+    if (closed || page != handler->page || disabled.contains(control)) {
+        faults.append(QStringLiteral("%1 clicked on page %2 while %3")
+                          .arg(control)
+                          .arg(page)
+                          .arg(closed                       ? QStringLiteral("closed")
+                               : disabled.contains(control) ? "disabled"
+                                                            : "not shown"));
+        return;
+    }
+    m_wizard.dispatch([this, run = handler->run] { (m_wizard.*run)(); });
+}
+
+void FakeWizardView::choose(const QString& radioButton)
+{
+    checked = radioButton;
+    click(radioButton);
+}
+
+void FakeWizardView::tick(int item, bool ticked)
+{
+    if (page != 4 || item >= items.size() || !items[item].changeable) {
+        faults.append(QStringLiteral("item %1 cannot be changed").arg(item));
+        return;
+    }
+    items[item].ticked = ticked;
+}
+
+void FakeWizardView::closeBox()
+{
+    if (!closed && m_wizard.FormCloseQuery())
+        closed = true;
+}
+
+void FakeWizardView::showPage(int index)
+{
+    page = index;
+    if (pages.isEmpty() || pages.last() != index)
+        pages.append(index);
+}
+
+void FakeWizardView::setEnabled(const QString& control, bool enabled)
+{
+    if (enabled)
+        disabled.remove(control);
+    else
+        disabled.insert(control);
+}
+
+void FakeWizardView::addComponent(const QString& text, bool ticked, bool changeable)
+{
+    items.append({text, ticked, changeable});
+}
+
+void FakeWizardView::setProgress(const QString& bar, qint64 maximum, qint64 position)
+{
+    progress[bar] = {maximum, position};
+    if (bar == TotalProgress)
+        totalPositions.append(position);
+}
+
+void FakeWizardView::setFont(const QString& family, int pointSize, bool bold)
+{
+    font = QStringLiteral("%1 %2%3").arg(family).arg(pointSize).arg(bold ? " bold" : "");
+}
+
+void FakeWizardView::runModal()
+{
+    shown = true;
+    m_wizard.dispatch([this] { m_wizard.FormActivate(); });
+    while (!closed && !steps.isEmpty())
+        steps.dequeue()(*this);
+}
