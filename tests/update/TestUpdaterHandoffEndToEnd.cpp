@@ -2,6 +2,7 @@
 #include "mock/FakeNetwork.h"
 #include "mock/FakeUi.h"
 #include "mock/LocalHttpServer.h"
+#include "update/ReleaseInstaller.h"
 #include "update/TWebUpdate.h"
 #include "update/UpdateRules.h"
 
@@ -161,11 +162,10 @@ private slots:
         QCOMPARE(engine.LoadFileList(), 1);
         engine.FilterFileList();
         QCOMPARE(engine.FileList.count(), 1);
-        const QString url = engine.FileList.items[0].URL;
-        QVERIFY(engine.AppComponents.contains(FileNameFromURL(url), Qt::CaseInsensitive));
-        QVERIFY(engine.DownloadToFolder(url, engine.TempFolder()));
-        // The release installer leaves a component in the temporary folder and notes it so.
-        engine.ComponentDownloaded = true;
+        // An application component stays in the temporary folder for the updater.
+        QVERIFY(ReleaseInstaller(engine).DownloadFileList());
+        QVERIFY(engine.ComponentDownloaded);
+        QVERIFY(QFileInfo::exists(engine.TempFolder() + "vorlix-app"));
         engine.CloseInternetConnection();
         QVERIFY(engine.RestartNeeded());
 
