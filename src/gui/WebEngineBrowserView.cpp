@@ -50,9 +50,9 @@ const hasValue = (el) => el instanceof HTMLSelectElement || el instanceof HTMLIn
 const quoted = (v) => (v !== '' && !/[\s"'<>=`&]/.test(v)) ? v
     : '"' + v.replace(/&/g, '&amp;').replace(/"/g, '&quot;') + '"';
 const escaped = (t) => /[&<>]/.test(t) ? t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;') : t;
-// A drop-down's option pieces are kept between reads: reading 10,000 options through the DOM costs
-// far more than joining kept strings. Any change under the drop-down (options, values, texts,
-// attributes) drops them; the chosen option is not a mutation, so it is read on every call.
+// A drop-down's markup is kept as pieces, one per option ('value=...>text</OPTION>' after an empty
+// first piece), without the chosen mark; any change under the drop-down (options, values, texts,
+// attributes) drops them. The chosen option is not a mutation, so it is read on every call.
 const optionPieces = (s) => {
     let kept = R.markup.get(s);
     if (kept && (kept.stale || kept.observer.takeRecords().length > 0)) {
@@ -60,34 +60,55 @@ const optionPieces = (s) => {
         kept = undefined;
     }
     if (kept)
-        return kept;
-    kept = { stale: false, heads: [], tails: [] };
+        return kept.pieces;
+    kept = { stale: false };
     kept.observer = new MutationObserver(() => { kept.stale = true; });
     kept.observer.observe(s, { attributes: true, childList: true, subtree: true, characterData: true });
-    let open = '<SELECT';
-    for (const a of s.attributes) open += ' ' + a.name + '=' + quoted(a.value);
-    kept.open = open + '>';
-    const options = s.options, count = options.length;
+    kept.pieces = plainPieces(s) || piecesByOption(s);
+    R.markup.set(s, kept);
+    return kept.pieces;
+};
+// The usual drop-down (options with a value and text only, nothing else inside) is rewritten from
+// the browser's own serialisation with whole-string replaces: a script loop over 10,000 options
+// is slow until the engine has compiled it, which it never has on a freshly loaded page. In that
+// serialisation text holds no '<' and attribute values no '"', which keeps the replaces exact.
+const plainOptions = /^(?:<option value="[^"]*"(?: selected="")?>[^<]*<\/option>)*$/;
+const angleInValue = /<option value="[^"]*(?:<|>|&lt;|&gt;)/;
+const plainPieces = (s) => {
+    const inner = s.innerHTML.trim().replace(/<\/option>\s+<option /g, '</option><option ');
+    if (inner.includes('&nbsp;') || !plainOptions.test(inner) || angleInValue.test(inner))
+        return null;
+    return inner.replace(/(<option value="[^"]*") selected=""/g, '$1')
+        .replace(/<option value="([^\s"'<>=`&]+)"/g, '<OPTION value=$1')
+        .replace(/<option value="/g, '<OPTION value="')
+        .replace(/<\/option>/g, '</OPTION>')
+        .split('<OPTION ');
+};
+const piecesByOption = (s) => {
+    const pieces = [''], options = s.options, count = options.length;
     for (let i = 0; i < count; ++i) {
         const o = options[i];
-        kept.heads.push('<OPTION value=' + quoted(o.value));
-        kept.tails.push('>' + escaped(o.textContent) + '</OPTION>');
+        pieces.push('value=' + quoted(o.value) + '>' + escaped(o.textContent) + '</OPTION>');
     }
-    R.markup.set(s, kept);
-    return kept;
+    return pieces;
 };
-// Plain concatenation: V8 keeps it as a rope and flattens once.
+const markChosen = (piece) => {
+    // A quoted value holds no '"' of its own; a bare one holds no '>'.
+    const end = piece.startsWith('value="') ? piece.indexOf('"', 7) + 1 : piece.indexOf('>');
+    return piece.slice(0, end) + ' selected' + piece.slice(end);
+};
 const selectMarkup = (s) => {
-    const kept = optionPieces(s);
-    const count = kept.heads.length;
-    const chosen = s.multiple ? null : s.selectedIndex;
-    const options = s.options;
-    let out = kept.open;
-    for (let i = 0; i < count; ++i) {
-        const selected = chosen === null ? options[i].selected : i === chosen;
-        out += kept.heads[i] + (selected ? ' selected' : '') + kept.tails[i];
+    const pieces = optionPieces(s).slice();
+    if (s.multiple) {
+        const options = s.options;
+        for (let i = 0; i < options.length && i + 1 < pieces.length; ++i)
+            if (options[i].selected) pieces[i + 1] = markChosen(pieces[i + 1]);
+    } else if (s.selectedIndex >= 0 && s.selectedIndex + 1 < pieces.length) {
+        pieces[s.selectedIndex + 1] = markChosen(pieces[s.selectedIndex + 1]);
     }
-    return out + '</SELECT>';
+    let open = '<SELECT';
+    for (const a of s.attributes) open += ' ' + a.name + '=' + quoted(a.value);
+    return open + '>' + pieces.join('<OPTION ') + '</SELECT>';
 };
 try {
     const type = document.contentType;

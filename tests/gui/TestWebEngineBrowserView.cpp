@@ -60,6 +60,8 @@ private slots:
     void fieldValueLastMatchWins();
     void markupQuotesValuesThatNeedIt();
     void markupFollowsChangesThePageMakes();
+    void markupOfEveryKindOfDropDown_data();
+    void markupOfEveryKindOfDropDown();
     void slowPageAnswerTimesOut();
     void scrollIntoViewMovesElementToTop();
     void nonHtmlAndFailedLoadsHoldNoDocument();
@@ -348,6 +350,49 @@ void TestWebEngineBrowserView::markupFollowsChangesThePageMakes()
 
     pageScript(QStringLiteral("document.getElementsByName('sizes')[0].name = 'sizes2';"));
     QVERIFY(m_view->outerHTML(sizes).startsWith(QStringLiteral("<SELECT name=sizes2 ")));
+}
+
+// Plain drop-downs are rewritten from the browser's serialisation, others read option by option;
+// both must give the same form.
+void TestWebEngineBrowserView::markupOfEveryKindOfDropDown_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("markup");
+    QTest::newRow("plain, chosen by attribute")
+        << R"(<select name=s><option value="1">A</option>\n <option value="2" selected>B &amp; C</option></select>)"
+        << "<SELECT name=s><OPTION value=1>A</OPTION><OPTION value=2 selected>B &amp; C</OPTION></SELECT>";
+    QTest::newRow("value with an angle bracket")
+        << R"(<select name=s><option value="a>b">A</option></select>)"
+        << R"(<SELECT name=s><OPTION value="a>b" selected>A</OPTION></SELECT>)";
+    QTest::newRow("text that looks like markup")
+        << R"(<select name=s><option value="1"> selected="" &lt;OPTION </option><option value=2>x</option></select>)"
+        << R"(<SELECT name=s><OPTION value=1 selected> selected="" &lt;OPTION </OPTION><OPTION value=2>x</OPTION></SELECT>)";
+    QTest::newRow("option without a value")
+        << R"(<select name=s><option>Only text</option></select>)"
+        << "<SELECT name=s><OPTION value=\"Only text\" selected>Only text</OPTION></SELECT>";
+    QTest::newRow("option group and a disabled option")
+        << R"(<select name=s><optgroup label=G><option value=1 disabled>A</option><option value=2 selected>B</option></optgroup></select>)"
+        << "<SELECT name=s><OPTION value=1>A</OPTION><OPTION value=2 selected>B</OPTION></SELECT>";
+    QTest::newRow("no-break space in text")
+        << "<select name=s><option value=1>A&nbsp;B</option></select>"
+        << QString("<SELECT name=s><OPTION value=1 selected>A") + QChar(0xA0) + "B</OPTION></SELECT>";
+    QTest::newRow("several chosen")
+        << R"(<select name=s multiple><option value=1 selected>A</option><option value=2>B</option><option value=3 selected>C</option></select>)"
+        << "<SELECT name=s multiple=\"\"><OPTION value=1 selected>A</OPTION><OPTION value=2>B</OPTION>"
+           "<OPTION value=3 selected>C</OPTION></SELECT>";
+    QTest::newRow("empty") << "<select name=s></select>"
+                           << "<SELECT name=s></SELECT>";
+}
+
+void TestWebEngineBrowserView::markupOfEveryKindOfDropDown()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, markup);
+    QVERIFY(waitForLoad(*m_view, [&] {
+        m_view->widget()->setHtml("<html><body>" + html + "</body></html>",
+                                  QUrl(m_directory.baseUrl() + "/kinds"));
+    }));
+    QCOMPARE(m_view->outerHTML(only(m_view->elementsNamed(QStringLiteral("s")))), markup);
 }
 
 void TestWebEngineBrowserView::slowPageAnswerTimesOut()
