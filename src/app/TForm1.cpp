@@ -15,8 +15,9 @@ namespace {
 const QString kHelpDocument = QStringLiteral("VorlixPro_Help.pdf");
 const QString kClearQuestion = QStringLiteral(
     "Are you sure you want to clear the list?\n\nChanges are not permanent until you click \"Save\"");
-const QString kStatusText = QStringLiteral("Vorlix Pro Blog Carnival Submitter - Copyright (c) Vorlix Software. "
-                                           "All rights reserved.");
+const QString kStatusText =
+    QStringLiteral("Vorlix Pro Blog Carnival Submitter - Copyright (c) Vorlix Software. "
+                   "All rights reserved.");
 constexpr int kEnter = 13;
 } // namespace
 
@@ -151,7 +152,8 @@ void TForm1::Help2Click()
     if (QFileInfo::exists(path))
         ui.openDocument(path);
     else
-        ui.showMessage(QStringLiteral("The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro"));
+        ui.showMessage(
+            QStringLiteral("The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro"));
 }
 
 void TForm1::openLink(const QString& address)
@@ -171,7 +173,8 @@ void TForm1::UsingVorlixProVideoTutorial1Click()
 
 void TForm1::LeaveaTestimonial1Click()
 {
-    openLink(QString::fromLatin1(BuildConfig::kMakerSite) + QStringLiteral("/VorlixPro/SubmitTestimonial.php"));
+    openLink(QString::fromLatin1(BuildConfig::kMakerSite) +
+             QStringLiteral("/VorlixPro/SubmitTestimonial.php"));
 }
 
 void TForm1::InternetBusinessBlog1Click()
@@ -196,7 +199,10 @@ void TForm1::WriteDat()
     listFiles.WriteDat();
 }
 
-void TForm1::AutoSubmitCarnival() {}
+void TForm1::AutoSubmitCarnival()
+{
+    m_submitter.AutoSubmitCarnival();
+}
 
 void TForm1::SetCarnival(const QString& ref, BrowserView& view)
 {

@@ -2,15 +2,16 @@
 
 #include "app/AppSettings.h"
 #include "app/ControlStates.h"
+#include "lists/CarnivalList.h"
+#include "lists/ListFiles.h"
+#include "platform/Folders.h"
 #include "site/CarnivalOptions.h"
 #include "site/FormTab.h"
 #include "site/PageAccess.h"
 #include "site/ScratchValues.h"
 #include "site/SubmitPage.h"
-#include "platform/Folders.h"
+#include "site/Submitter.h"
 #include "update/TWebUpdate.h"
-#include "lists/CarnivalList.h"
-#include "lists/ListFiles.h"
 
 #include <QObject>
 #include <QString>
@@ -108,6 +109,9 @@ public:
     {
         m_page.CommandStateChange(m_tab2, command, enable);
     }
+    // Submitting the post to the current list's carnivals.
+    void btnAutoSubmitClick() { m_submitter.btnAutoSubmitClick(); }
+    void btnManualSubmitClick() { m_submitter.btnManualSubmitClick(); }
     void btnRefresh1Click() { m_page.Refresh(m_tab1); }
     void btnRefresh2Click() { m_page.Refresh(m_tab2); }
     void btnReset1Click() { m_page.Reset(m_tab1); }
@@ -138,6 +142,7 @@ private:
     CarnivalOptions m_options{m_page, ui, controls, DuplicateFound};
     FormTab m_tab1{firstTab()};
     FormTab m_tab2{secondTab()};
+    Submitter m_submitter{m_page, ui, controls, m_tab1};
 };
 
 /// Object names of the controls whose state the logic sets.

@@ -82,6 +82,8 @@ void MainWindow::connectButtons()
         {"btnQuickFind", &TForm1::btnQuickFindClick},
         {"btnShowInactives", &TForm1::btnShowInactivesClick},
         {"btnChangeCat", &TForm1::btnChangeCatClick},
+        {"btnManualSubmit", &TForm1::btnManualSubmitClick},
+        {"btnAutoSubmit", &TForm1::btnAutoSubmitClick},
         {"btnRefresh1", &TForm1::btnRefresh1Click},
         {"btnReset1", &TForm1::btnReset1Click},
         {"spSkinButton1", &TForm1::btnQuickFindClick},
