@@ -8,7 +8,13 @@
 class Ui
 {
 public:
-    enum class Icon { None, Information, Warning, Question };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Question
+    };
 
     struct FileFilter
     {
@@ -23,14 +29,18 @@ public:
     /// A Yes/No box with the given title and icon, Yes being the default; true when Yes was chosen.
     virtual bool askYesNo(const QString& title, const QString& text, Icon icon) = 0;
     /// A file open dialog; empty when cancelled. The first filter is selected.
-    virtual QString openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) = 0;
+    virtual QString openFileName(const QString& title, const QList<FileFilter>& filters,
+                                 const QString& folder) = 0;
     /// A file save dialog; empty when cancelled. The first filter is selected.
-    virtual QString saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) = 0;
+    virtual QString saveFileName(const QString& title, const QList<FileFilter>& filters,
+                                 const QString& folder) = 0;
 
     /// Handles the pending events once, user input included.
     virtual void processEvents() = 0;
     /// Sleeps the user-interface thread without handling events.
     virtual void sleep(int milliseconds) = 0;
+    /// Handles events as they come, user input included, for the given time.
+    virtual void waitForEvents(int milliseconds) = 0;
     /// The Esc key's state as of the last input event handled.
     virtual bool isEscDown() const = 0;
 

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -88,6 +90,15 @@ void QtUi::processEvents()
 void QtUi::sleep(int milliseconds)
 {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+void QtUi::waitForEvents(int milliseconds)
+{
+    // A running event loop, not passes between sleeps: the browser engine's work is scheduled
+    // through the event loop and stalls when the thread sleeps between passes.
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 QString QtUi::focusedControl() const

@@ -147,22 +147,19 @@ Submitter::Answer Submitter::clickAndWait(bool escAborts)
 
 Submitter::Answer Submitter::waitForAnswer(const LoadWatch& watch, bool escAborts)
 {
-    // Both clocks bound the wait: the real one, and the pauses asked for (all a scripted Ui gives).
+    // Both clocks bound the wait: the real one, and the time asked for (all a scripted Ui gives).
     QElapsedTimer clock;
     clock.start();
-    int paused = 0;
+    int waited = 0;
     for (;;) {
         if (escAborts && m_ui.isEscDown())
             return Answer::Escaped;
         if (watch.finished())
             return watch.ok() ? Answer::Loaded : Answer::NotLoaded;
-        if (paused >= kAnswerTimeoutMs || clock.elapsed() >= kAnswerTimeoutMs)
+        if (waited >= kAnswerTimeoutMs || clock.elapsed() >= kAnswerTimeoutMs)
             return Answer::NotLoaded;
-        m_ui.processEvents();
-        if (!watch.finished()) {
-            m_ui.sleep(kPollMs);
-            paused += kPollMs;
-        }
+        m_ui.waitForEvents(kPollMs);
+        waited += kPollMs;
     }
 }
 

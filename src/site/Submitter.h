@@ -23,7 +23,7 @@ public:
     static constexpr int kPaceMs = 500;
     /// How long a submission waits for the view to load the answer.
     static constexpr int kAnswerTimeoutMs = 60000;
-    /// The pause between two passes of event handling while waiting for the answer.
+    /// How long each spell of event handling lasts while waiting for the answer.
     static constexpr int kPollMs = 5;
 
     static inline const QString kNothingInList = QStringLiteral("Nothing in List");

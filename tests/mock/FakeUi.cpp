@@ -30,6 +30,12 @@ void FakeUi::processEvents()
         onProcessEvents();
 }
 
+void FakeUi::waitForEvents(int milliseconds)
+{
+    waitedMs += milliseconds;
+    processEvents();
+}
+
 bool FakeUi::openDocument(const QString& pathOrUrl)
 {
     openedDocuments.append(pathOrUrl);

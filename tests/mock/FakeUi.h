@@ -21,10 +21,14 @@ public:
 
     void showMessage(const QString& text) override { messages.append(text); }
     bool askYesNo(const QString& title, const QString& text, Icon icon) override;
-    QString openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) override;
-    QString saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder) override;
+    QString openFileName(const QString& title, const QList<FileFilter>& filters,
+                         const QString& folder) override;
+    QString saveFileName(const QString& title, const QList<FileFilter>& filters,
+                         const QString& folder) override;
     void processEvents() override;
     void sleep(int milliseconds) override { sleptMs += milliseconds; }
+    /// One pass of event handling; the time counts in waitedMs.
+    void waitForEvents(int milliseconds) override;
     bool isEscDown() const override { return escDown; }
     QString focusedControl() const override { return focus; }
     void setFocus(const QString& control) override { focus = control; }
@@ -41,6 +45,7 @@ public:
     QString focus;
     bool escDown = false;
     int sleptMs = 0;
+    int waitedMs = 0;
     int eventPasses = 0;
     /// Runs on every processEvents, to act as the user would between two steps of a handler.
     std::function<void()> onProcessEvents;
