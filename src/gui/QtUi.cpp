@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -92,13 +93,17 @@ void QtUi::sleep(int milliseconds)
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-void QtUi::waitForEvents(int milliseconds)
+int QtUi::waitForEvents(int milliseconds)
 {
-    // A running event loop, not passes between sleeps: the browser engine's work is scheduled
-    // through the event loop and stalls when the thread sleeps between passes.
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
+    // Waiting in the event loop, not sleeping between passes: the browser engine's work comes
+    // through the event loop and stalls while the thread sleeps.
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(milliseconds);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return static_cast<int>(clock.elapsed());
 }
 
 QString QtUi::focusedControl() const

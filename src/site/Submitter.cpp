@@ -147,7 +147,7 @@ Submitter::Answer Submitter::clickAndWait(bool escAborts)
 
 Submitter::Answer Submitter::waitForAnswer(const LoadWatch& watch, bool escAborts)
 {
-    // Both clocks bound the wait: the real one, and the time asked for (all a scripted Ui gives).
+    // Both clocks bound the wait: the real one, and the time the waits report (all a scripted Ui gives).
     QElapsedTimer clock;
     clock.start();
     int waited = 0;
@@ -158,8 +158,7 @@ Submitter::Answer Submitter::waitForAnswer(const LoadWatch& watch, bool escAbort
             return watch.ok() ? Answer::Loaded : Answer::NotLoaded;
         if (waited >= kAnswerTimeoutMs || clock.elapsed() >= kAnswerTimeoutMs)
             return Answer::NotLoaded;
-        m_ui.waitForEvents(kPollMs);
-        waited += kPollMs;
+        waited += m_ui.waitForEvents(kPollMs);
     }
 }
 

@@ -23,7 +23,7 @@ public:
     static constexpr int kPaceMs = 500;
     /// How long a submission waits for the view to load the answer.
     static constexpr int kAnswerTimeoutMs = 60000;
-    /// How long each spell of event handling lasts while waiting for the answer.
+    /// The longest spell of waiting for events before the answer is looked at again.
     static constexpr int kPollMs = 5;
 
     static inline const QString kNothingInList = QStringLiteral("Nothing in List");

@@ -30,10 +30,11 @@ void FakeUi::processEvents()
         onProcessEvents();
 }
 
-void FakeUi::waitForEvents(int milliseconds)
+int FakeUi::waitForEvents(int milliseconds)
 {
     waitedMs += milliseconds;
     processEvents();
+    return milliseconds;
 }
 
 bool FakeUi::openDocument(const QString& pathOrUrl)

@@ -27,8 +27,8 @@ public:
                          const QString& folder) override;
     void processEvents() override;
     void sleep(int milliseconds) override { sleptMs += milliseconds; }
-    /// One pass of event handling; the time counts in waitedMs.
-    void waitForEvents(int milliseconds) override;
+    /// One pass of event handling that takes the whole time asked for; it counts in waitedMs.
+    int waitForEvents(int milliseconds) override;
     bool isEscDown() const override { return escDown; }
     QString focusedControl() const override { return focus; }
     void setFocus(const QString& control) override { focus = control; }
