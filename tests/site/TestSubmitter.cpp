@@ -17,7 +17,8 @@ const CarnivalEntry kBlank{};
 
 /// The directory behind the first tab's fake page: clicking "btn" records the chosen carnival and
 /// category, starts a load and answers with the form again (fields kept, the posted carnival still
-/// chosen), at once or after a number of event passes, or never.
+/// chosen), at once or after a number of event passes, or never. Answers still under way when
+/// another post comes each arrive in their turn, replacing whatever the page holds then.
 struct FakeDirectory
 {
     FakePage& page;
@@ -33,7 +34,12 @@ struct FakeDirectory
     bool answerOk = true;      // false: the answer's load fails
     bool answerHasDocument = true;
     std::function<void(int)> onSubmit; // runs at each click with the submission's number, from 1
-    int pendingPasses = 0;
+    struct PendingAnswer
+    {
+        QString carnival;
+        int passesLeft;
+    };
+    QList<PendingAnswer> pending;
 
     FakeDirectory(FakePage& view, FakeUi& fakeUi) : page(view), ui(fakeUi)
     {
@@ -65,21 +71,23 @@ struct FakeDirectory
         if (answersLeft > 0)
             --answersLeft;
         if (answerAfterPasses == 0)
-            answer();
+            answer(carnivals.last());
         else
-            pendingPasses = answerAfterPasses;
+            pending.append({carnivals.last(), answerAfterPasses});
     }
 
     void eventPass()
     {
-        if (pendingPasses > 0 && --pendingPasses == 0)
-            answer();
+        for (PendingAnswer& waiting : pending)
+            --waiting.passesLeft;
+        while (!pending.isEmpty() && pending.first().passesLeft <= 0)
+            answer(pending.takeFirst().carnival);
     }
 
-    void answer()
+    void answer(const QString& postedCarnival)
     {
         if (answerHasDocument)
-            open(carnivals.last());
+            open(postedCarnival);
         else
             page.unloadDocument();
         emit page.LoadFinished(answerOk);
@@ -312,7 +320,8 @@ void TestSubmitter::escEndsTheRun()
             f->ui.escDown = true;
     };
     f->ui.onProcessEvents = [&] {
-        if (whileLoading && directory->carnivals.size() == 2 && directory->pendingPasses == 2)
+        if (whileLoading && directory->carnivals.size() == 2 && directory->pending.size() == 1 &&
+            directory->pending.first().passesLeft == 2)
             f->ui.escDown = true;
         directory->eventPass();
     };
