@@ -289,8 +289,11 @@ void MainWindow::showControlState(const QString& control)
     if (!widget)
         return;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        label->setText(states.text(control));
-        label->adjustSize();
+        // A label whose text the logic never set (only shown or hidden) keeps its caption.
+        if (states.hasText(control)) {
+            label->setText(states.text(control));
+            label->adjustSize();
+        }
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (!states.text(control).isEmpty())
             button->setText(states.text(control));
