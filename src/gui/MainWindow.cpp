@@ -203,6 +203,12 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     submitting->setFont(big);
     submitting->setStyleSheet(QStringLiteral("color: #d01010;"));
     submitting->setFixedHeight(20);
+    // The caption stands left of "Change Category": a smaller size rather than running under it.
+    const int room = box->findChild<QWidget*>(QStringLiteral("btnChangeCat"))->x() - 4 - submitting->x();
+    while (submitting->sizeHint().width() > room && big.pixelSize() > 11) {
+        big.setPixelSize(big.pixelSize() - 1);
+        submitting->setFont(big);
+    }
     submitting->adjustSize();
     return tab;
 }

@@ -174,6 +174,8 @@ void TestSubmitting::autoSubmitFromARow()
     QCOMPARE(program->boxes.texts, QStringList{Submitter::finishedMessage(int(kList.size()) - startRow)});
     QCOMPARE(list().currentRow(), 5);
     QVERIFY(labelsSeen);
+    // The big caption stays clear of the button beside it.
+    QVERIFY(!label(Controls::Submitting)->geometry().intersects(button("btnChangeCat")->geometry()));
     QVERIFY(runLabelsHidden());
 }
 
