@@ -49,9 +49,6 @@ public:
     /// Manual Submit: the connection, permalink and page checks, then the selected row alone.
     void btnManualSubmitClick();
 
-    /// True while a run or a manual submission is under way.
-    bool isSubmitting() const { return m_submitting; }
-
 private:
     enum class RunEnd
     {
