@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev libgl-dev
     libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev
     xvfb xauth mscompress gcab curl openssl
+    xdotool imagemagick # driving and capturing the program under Xvfb for screenshots
 )
 
 missing=()

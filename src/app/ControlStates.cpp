@@ -5,6 +5,11 @@ QString ControlStates::text(const QString& control) const
     return m_states.value(control).text;
 }
 
+bool ControlStates::hasText(const QString& control) const
+{
+    return m_states.value(control).hasText;
+}
+
 void ControlStates::setText(const QString& control, const QString& text)
 {
     State& state = stateOf(control);

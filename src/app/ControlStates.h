@@ -14,6 +14,8 @@ public:
     using QObject::QObject;
 
     QString text(const QString& control) const;
+    /// The logic has set the control's text; until then the window keeps the control's own caption.
+    bool hasText(const QString& control) const;
     void setText(const QString& control, const QString& text);
     bool isEnabled(const QString& control) const;
     void setEnabled(const QString& control, bool enabled);

@@ -200,7 +200,10 @@ void TForm1::WriteDat()
     listFiles.WriteDat();
 }
 
-void TForm1::AutoSubmitCarnival() {}
+void TForm1::AutoSubmitCarnival()
+{
+    m_submitter.AutoSubmitCarnival();
+}
 
 void TForm1::SetCarnival(const QString& ref, BrowserView& view)
 {

@@ -10,6 +10,7 @@
 #include "site/PageAccess.h"
 #include "site/ScratchValues.h"
 #include "site/SubmitPage.h"
+#include "site/Submitter.h"
 #include "update/TWebUpdate.h"
 #include "update/TWebUpdateWizard.h"
 
@@ -112,6 +113,9 @@ public:
     {
         m_page.CommandStateChange(m_tab2, command, enable);
     }
+    // Submitting the post to the current list's carnivals.
+    void btnAutoSubmitClick() { m_submitter.btnAutoSubmitClick(); }
+    void btnManualSubmitClick() { m_submitter.btnManualSubmitClick(); }
     void btnRefresh1Click() { m_page.Refresh(m_tab1); }
     void btnRefresh2Click() { m_page.Refresh(m_tab2); }
     void btnReset1Click() { m_page.Reset(m_tab1); }
@@ -140,6 +144,7 @@ private:
     CarnivalOptions m_options{m_page, ui, controls, DuplicateFound};
     FormTab m_tab1{firstTab()};
     FormTab m_tab2{secondTab()};
+    Submitter m_submitter{m_page, ui, controls, m_tab1};
 };
 
 /// Object names of the controls whose state the logic sets.

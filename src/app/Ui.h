@@ -39,6 +39,9 @@ public:
     virtual void processEvents() = 0;
     /// Sleeps the user-interface thread without handling events.
     virtual void sleep(int milliseconds) = 0;
+    /// Waits up to the given time for events and handles those that came, user input included;
+    /// returns the milliseconds it took.
+    virtual int waitForEvents(int milliseconds) = 0;
     /// The Esc key's state as of the last input event handled.
     virtual bool isEscDown() const = 0;
 

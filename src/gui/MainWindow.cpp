@@ -82,6 +82,8 @@ void MainWindow::connectButtons()
         {"btnQuickFind", &TForm1::btnQuickFindClick},
         {"btnShowInactives", &TForm1::btnShowInactivesClick},
         {"btnChangeCat", &TForm1::btnChangeCatClick},
+        {"btnManualSubmit", &TForm1::btnManualSubmitClick},
+        {"btnAutoSubmit", &TForm1::btnAutoSubmitClick},
         {"btnRefresh1", &TForm1::btnRefresh1Click},
         {"btnReset1", &TForm1::btnReset1Click},
         {"spSkinButton1", &TForm1::btnQuickFindClick},
@@ -201,6 +203,12 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     submitting->setFont(big);
     submitting->setStyleSheet(QStringLiteral("color: #d01010;"));
     submitting->setFixedHeight(20);
+    // The caption stands left of "Change Category": a smaller size rather than running under it.
+    const int room = box->findChild<QWidget*>(QStringLiteral("btnChangeCat"))->x() - 4 - submitting->x();
+    while (submitting->sizeHint().width() > room && big.pixelSize() > 11) {
+        big.setPixelSize(big.pixelSize() - 1);
+        submitting->setFont(big);
+    }
     submitting->adjustSize();
     return tab;
 }
@@ -287,8 +295,11 @@ void MainWindow::showControlState(const QString& control)
     if (!widget)
         return;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        label->setText(states.text(control));
-        label->adjustSize();
+        // A label whose text the logic never set (only shown or hidden) keeps its caption.
+        if (states.hasText(control)) {
+            label->setText(states.text(control));
+            label->adjustSize();
+        }
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (!states.text(control).isEmpty())
             button->setText(states.text(control));

@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -101,6 +104,19 @@ void QtUi::processEvents()
 void QtUi::sleep(int milliseconds)
 {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+int QtUi::waitForEvents(int milliseconds)
+{
+    // Waiting in the event loop, not sleeping between passes: the browser engine's work comes
+    // through the event loop and stalls while the thread sleeps.
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(milliseconds);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return static_cast<int>(clock.elapsed());
 }
 
 QString QtUi::focusedControl() const

@@ -26,6 +26,7 @@ public:
                          const QString& folder) override;
     void processEvents() override;
     void sleep(int milliseconds) override;
+    int waitForEvents(int milliseconds) override;
     bool isEscDown() const override { return m_escDown; }
     QString focusedControl() const override;
     void setFocus(const QString& control) override;

@@ -30,6 +30,13 @@ void FakeUi::processEvents()
         onProcessEvents();
 }
 
+int FakeUi::waitForEvents(int milliseconds)
+{
+    waitedMs += milliseconds;
+    processEvents();
+    return milliseconds;
+}
+
 bool FakeUi::openDocument(const QString& pathOrUrl)
 {
     openedDocuments.append(pathOrUrl);

@@ -27,6 +27,8 @@ public:
                          const QString& folder) override;
     void processEvents() override;
     void sleep(int milliseconds) override { sleptMs += milliseconds; }
+    /// One pass of event handling that takes the whole time asked for; it counts in waitedMs.
+    int waitForEvents(int milliseconds) override;
     bool isEscDown() const override { return escDown; }
     QString focusedControl() const override { return focus; }
     void setFocus(const QString& control) override { focus = control; }
@@ -45,6 +47,7 @@ public:
     QString focus;
     bool escDown = false;
     int sleptMs = 0;
+    int waitedMs = 0;
     int eventPasses = 0;
     /// Runs on every processEvents, to act as the user would between two steps of a handler.
     std::function<void()> onProcessEvents;

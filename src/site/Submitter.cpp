@@ -1,0 +1,239 @@
+#include "site/Submitter.h"
+
+#include "app/ControlStates.h"
+#include "app/TForm1.h"
+#include "app/Ui.h"
+#include "lists/CarnivalList.h"
+#include "site/BrowserView.h"
+#include "site/LoadWatch.h"
+#include "site/PageAccess.h"
+#include "site/SubmitPage.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace {
+const QString kPermalinkField = QString::fromLatin1(SubmitPage::kPermalinkField);
+const QString kSubmitButton = QString::fromLatin1(SubmitPage::kSubmitButton);
+
+/// Marks a submission as under way for as long as it lasts, whichever way it ends.
+class SubmittingScope final
+{
+public:
+    explicit SubmittingScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~SubmittingScope() { m_flag = false; }
+    SubmittingScope(const SubmittingScope&) = delete;
+    SubmittingScope& operator=(const SubmittingScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+} // namespace
+
+QString Submitter::finishedMessage(int submitted)
+{
+    return QStringLiteral("Finished Processing\n\nAuto Submit processed ") + QString::number(submitted) +
+           QStringLiteral(" items in list");
+}
+
+QString Submitter::submittedStatus(const QString& carnival)
+{
+    return QStringLiteral("Submitted to ") + carnival;
+}
+
+Submitter::Submitter(PageAccess& page, Ui& ui, ControlStates& controls, const FormTab& tab)
+    : m_page(page), m_ui(ui), m_controls(controls), m_tab(tab)
+{}
+
+// --- Auto Submit ---
+
+void Submitter::btnAutoSubmitClick()
+{
+    // A second start while the run handles events would write into the page the run is waiting for.
+    if (m_submitting)
+        return;
+    if (autoSubmitChecksPass())
+        AutoSubmitCarnival();
+}
+
+bool Submitter::autoSubmitChecksPass()
+{
+    try {
+        if (!permalinkFilled()) {
+            m_ui.showMessage(kPermalinkEmpty);
+            return false;
+        }
+        if (!m_page.IsOnline()) {
+            m_ui.showMessage(SubmitPage::kOfflineMessage);
+            return false;
+        }
+        if (!m_page.OnDefaultPage(m_tab.view)) {
+            m_ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+            return false;
+        }
+        if (m_tab.grid.rows() <= 1) {
+            m_ui.showMessage(kNothingInList);
+            return false;
+        }
+        return true;
+    } catch (const std::exception&) {
+        m_ui.showMessage(SubmitPage::kPageErrorMessage);
+        return false;
+    }
+}
+
+bool Submitter::permalinkFilled()
+{
+    return !m_tab.view.GetFieldValue(kPermalinkField).isEmpty();
+}
+
+void Submitter::AutoSubmitCarnival()
+{
+    if (m_submitting)
+        return;
+    if (!m_tab.view.DocumentLoaded())
+        throw PageError(m_tab.noDocumentError);
+    SubmittingScope scope(m_submitting);
+    showRunLabels(true);
+    int submitted = 0;
+    const RunEnd end = submitRows(submitted);
+    showRunLabels(false);
+    reportRunEnd(end, submitted);
+}
+
+Submitter::RunEnd Submitter::submitRows(int& submitted)
+{
+    CarnivalList& grid = m_tab.grid;
+    const int last = grid.rows() - 1;
+    try {
+        for (;;) {
+            const int row = grid.currentRow();
+            const QString ref = grid.cell(Column::CarnivalRef, row);
+            // A blank row has no carnival to submit to: sending it would post a form without one.
+            if (!ref.isEmpty()) {
+                m_page.SetCarnival(ref, m_tab.view);
+                if (m_tab.view.DocumentLoaded()) {
+                    m_ui.sleep(kPaceMs);
+                    m_ui.processEvents();
+                    const Answer answer = clickAndWait(true);
+                    if (answer == Answer::Escaped)
+                        return RunEnd::Aborted;
+                    if (answer == Answer::NotLoaded)
+                        return RunEnd::Failed;
+                    ++submitted;
+                }
+            }
+            // Rows deleted while events were handled shorten the run rather than end it past the list.
+            if (row >= std::min(last, grid.rows() - 1))
+                return RunEnd::Finished;
+            grid.setCurrentRow(row + 1);
+        }
+    } catch (const std::exception&) {
+        return RunEnd::Failed;
+    }
+}
+
+Submitter::Answer Submitter::clickAndWait(bool escAborts)
+{
+    const std::optional<Element> button = m_tab.view.getElementById(kSubmitButton);
+    if (!button)
+        throw PageError(QStringLiteral("The form has no submit button"));
+    // Watching before the click: an answer that loads at once must not be missed.
+    const LoadWatch watch(m_tab.view);
+    m_tab.view.click(*button);
+    return waitForAnswer(watch, escAborts);
+}
+
+Submitter::Answer Submitter::waitForAnswer(const LoadWatch& watch, bool escAborts)
+{
+    // Both clocks bound the wait: the real one, and the time the waits report (all a scripted Ui gives).
+    QElapsedTimer clock;
+    clock.start();
+    int waited = 0;
+    for (;;) {
+        if (escAborts && m_ui.isEscDown())
+            return Answer::Escaped;
+        if (watch.finished())
+            return watch.ok() ? Answer::Loaded : Answer::NotLoaded;
+        if (waited >= kAnswerTimeoutMs || clock.elapsed() >= kAnswerTimeoutMs)
+            return Answer::NotLoaded;
+        waited += m_ui.waitForEvents(kPollMs);
+    }
+}
+
+void Submitter::showRunLabels(bool visible)
+{
+    m_controls.setVisible(Controls::Submitting, visible);
+    m_controls.setVisible(Controls::Submitting2, visible);
+}
+
+void Submitter::reportRunEnd(RunEnd end, int submitted)
+{
+    switch (end) {
+    case RunEnd::Finished:
+        m_ui.showMessage(finishedMessage(submitted));
+        return;
+    case RunEnd::Aborted:
+        m_ui.showMessage(kAborted);
+        return;
+    case RunEnd::Failed:
+        m_ui.showMessage(kRunFailed);
+        return;
+    }
+}
+
+// --- Manual Submit ---
+
+void Submitter::btnManualSubmitClick()
+{
+    if (m_submitting)
+        return;
+    if (manualSubmitChecksPass())
+        submitSelectedRow();
+}
+
+bool Submitter::manualSubmitChecksPass()
+{
+    // The connection comes first here, unlike Auto Submit.
+    if (!m_page.IsOnline()) {
+        m_ui.showMessage(SubmitPage::kOfflineMessage);
+        return false;
+    }
+    try {
+        if (!permalinkFilled()) {
+            m_ui.showMessage(kPermalinkEmpty);
+            return false;
+        }
+        if (!m_page.OnDefaultPage(m_tab.view)) {
+            m_ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+            return false;
+        }
+        return true;
+    } catch (const std::exception&) {
+        m_ui.showMessage(SubmitPage::kPageErrorMessage);
+        return false;
+    }
+}
+
+void Submitter::submitSelectedRow()
+{
+    const CarnivalEntry entry = m_tab.grid.entry(m_tab.grid.currentRow());
+    if (entry.carnivalRef.isEmpty()) {
+        m_ui.showMessage(kNoCarnivalInRow);
+        return;
+    }
+    SubmittingScope scope(m_submitting);
+    try {
+        // The form may no longer hold what the selection wrote into it: write the row again.
+        m_page.SetCarnival(entry.carnivalRef, m_tab.view);
+        m_page.SetCategory(entry.categoryRef, m_tab.view, m_tab.grid);
+        if (clickAndWait(false) == Answer::Loaded) {
+            m_controls.setText(Controls::StatusBar, submittedStatus(entry.carnival));
+            return;
+        }
+    } catch (const std::exception&) {
+        // reported below, as a page that did not answer
+    }
+    m_ui.showMessage(SubmitPage::kPageErrorMessage);
+}
