@@ -1,22 +1,10 @@
 // The real browser view against a form whose carnival drop-down holds 10,000 options: the cost of
 // the operations the list features repeat per row. Goal: under 20 ms each.
 
-#include "gui/WebEngineBrowserView.h"
-#include "gui/WebTestSupport.h"
+#include "RealFormBench.h"
 
-#include "directory/CarnivalDirectory.h"
-
-#include <QApplication>
 #include <QEventLoop>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
-
-#include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -114,32 +102,8 @@ BENCHMARK(BM_GetElementById)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Headless by default; Chromium's sandbox refuses to run as root.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (geteuid() == 0)
-        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
-    QApplication app(argc, argv);
-
-    CarnivalDirectory directory(largeCatalog());
-    if (directory.start().isEmpty()) {
-        std::fprintf(stderr, "directory: %s\n", qPrintable(directory.errorString()));
-        return 1;
-    }
-    QWebEngineProfile profile;
-    {
-        WebEngineBrowserView view(&profile);
-        view.widget()->resize(800, 600);
-        view.widget()->show();
-        if (!WebTestSupport::navigateAndWait(view, directory.submitUrl())) {
-            std::fprintf(stderr, "the form did not load\n");
-            return 1;
-        }
-        g_view = &view;
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        g_view = nullptr;
-    }
-    directory.stop();
-    return 0;
+    return RunWithRealForm(
+        argc, argv, largeCatalog(),
+        [](WebEngineBrowserView& view, const CarnivalDirectory&) { g_view = &view; },
+        [] { g_view = nullptr; });
 }

@@ -2,22 +2,10 @@
 // form with 10,000 carnivals. Goals: a keyword that matches every option under 100 ms; Check
 // Inactives of a 1,000-entry list under 200 ms.
 #include "../tests/search/SearchFixture.h"
-#include "gui/WebEngineBrowserView.h"
-#include "gui/WebTestSupport.h"
+#include "RealFormBench.h"
 #include "search/TForm2.h"
 
-#include "directory/CarnivalDirectory.h"
-
-#include <QApplication>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
-
-#include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 constexpr int kCarnivals = 10'000;
@@ -93,36 +81,17 @@ BENCHMARK(BM_CheckInactives)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Headless by default; Chromium's sandbox refuses to run as root.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (geteuid() == 0)
-        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
-    QApplication app(argc, argv);
-
-    CarnivalDirectory directory(largeCatalog());
-    if (directory.start().isEmpty()) {
-        std::fprintf(stderr, "directory: %s\n", qPrintable(directory.errorString()));
-        return 1;
-    }
-    QWebEngineProfile profile;
-    {
-        WebEngineBrowserView view(&profile);
-        view.widget()->resize(800, 600);
-        view.widget()->show();
-        RealViewForm form;
-        form.view1 = &view;
-        form.form = std::make_unique<TForm1>(form.ui, form.network, view, form.view2,
-                                             AppSettings{directory.baseUrl(), {}, {}});
-        if (!WebTestSupport::navigateAndWait(view, directory.submitUrl())) {
-            std::fprintf(stderr, "the form did not load\n");
-            return 1;
-        }
-        g_form = &form;
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        g_form = nullptr;
-    }
-    directory.stop();
-    return 0;
+    RealViewForm form;
+    return RunWithRealForm(
+        argc, argv, largeCatalog(),
+        [&form](WebEngineBrowserView& view, const CarnivalDirectory& directory) {
+            form.view1 = &view;
+            form.form = std::make_unique<TForm1>(form.ui, form.network, view, form.view2,
+                                                 AppSettings{directory.baseUrl(), {}, {}});
+            g_form = &form;
+        },
+        [&form] {
+            g_form = nullptr;
+            form.form.reset();
+        });
 }

@@ -1,7 +1,6 @@
 #include "platform/Process.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -19,18 +18,6 @@ QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool WaitForFile(const QString& path, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!QFileInfo::exists(path)) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
 }
 
 // Runs a loop until it ends; one that is still running after five seconds ends with 2.
@@ -72,7 +59,7 @@ private slots:
         ::close(ours[0]);
         ::close(ours[1]);
         QVERIFY(started);
-        QVERIFY(WaitForFile(out, 5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out), 5000);
         QCOMPARE(ReadAll(out), (dir.path() + "\n3\na b\n\"quoted\" \\\n\nown session\nclosed\n").toUtf8());
 
         QVERIFY(!StartProgramDetached(dir.filePath("missing"), {}, dir.path()));

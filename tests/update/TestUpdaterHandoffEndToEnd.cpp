@@ -7,7 +7,6 @@
 #include "update/UpdateRules.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
@@ -29,18 +28,6 @@ bool WriteExecutable(const QString& path, const QByteArray& content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size() &&
            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-bool WaitForFile(const QString& path, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!QFileInfo::exists(path)) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
 }
 
 // The released application: it writes a marker and its arguments, one a line, after their count.
@@ -180,7 +167,7 @@ private slots:
 
         running.closeWriteChannel();
         QVERIFY(running.waitForFinished(5000));
-        QVERIFY(WaitForFile(recordPath, 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(recordPath), 10000);
         QCOMPARE(ReadAll(recordPath), record);
         QCOMPARE(ReadAll(appPath), NewApplication(recordPath));
         QVERIFY(QFileInfo(appPath).isExecutable());

@@ -39,18 +39,6 @@ QStringList LogMessages(const QString& path)
     return messages;
 }
 
-bool WaitForFile(const QString& path, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!QFileInfo::exists(path)) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
 } // namespace
 
 class TestUpdater final : public QObject
@@ -270,7 +258,7 @@ private slots:
 
         QCOMPARE(Read(appPath), RecorderScript(recordPath));
         QVERIFY(QFileInfo(appPath).isExecutable());
-        QVERIFY(WaitForFile(recordPath, 5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(recordPath), 5000);
         QCOMPARE(Read(recordPath), record);
         const QStringList log = LogMessages(home + QStringLiteral("/Documents/WUPDATE.LOG"));
         QCOMPARE(log.value(0), QStringLiteral("upd v2.0.3.4"));
