@@ -68,6 +68,7 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
+    m_submitter.stopForClose();
     dispatch([this] { WriteDat(); });
 }
 

@@ -51,7 +51,7 @@ Submitter::Submitter(PageAccess& page, Ui& ui, ControlStates& controls, const Fo
 void Submitter::btnAutoSubmitClick()
 {
     // A second start while the run handles events would write into the page the run is waiting for.
-    if (m_submitting)
+    if (m_submitting || m_closing)
         return;
     if (autoSubmitChecksPass())
         AutoSubmitCarnival();
@@ -90,7 +90,7 @@ bool Submitter::permalinkFilled()
 
 void Submitter::AutoSubmitCarnival()
 {
-    if (m_submitting)
+    if (m_submitting || m_closing)
         return;
     if (!m_tab.view.DocumentLoaded())
         throw PageError(m_tab.noDocumentError);
@@ -116,11 +116,15 @@ Submitter::RunEnd Submitter::submitRows(int& submitted)
                 if (m_tab.view.DocumentLoaded()) {
                     m_ui.sleep(kPaceMs);
                     m_ui.processEvents();
+                    if (m_closing)
+                        return RunEnd::Closed;
                     const Answer answer = clickAndWait(true);
                     if (answer == Answer::Escaped)
                         return RunEnd::Aborted;
                     if (answer == Answer::NotLoaded)
                         return RunEnd::Failed;
+                    if (answer == Answer::Closed)
+                        return RunEnd::Closed;
                     ++submitted;
                 }
             }
@@ -152,6 +156,8 @@ Submitter::Answer Submitter::waitForAnswer(const LoadWatch& watch, bool escAbort
     clock.start();
     int waited = 0;
     for (;;) {
+        if (m_closing)
+            return Answer::Closed;
         if (escAborts && m_ui.isEscDown())
             return Answer::Escaped;
         if (watch.finished())
@@ -180,6 +186,8 @@ void Submitter::reportRunEnd(RunEnd end, int submitted)
     case RunEnd::Failed:
         m_ui.showMessage(kRunFailed);
         return;
+    case RunEnd::Closed:
+        return; // the window is gone; a box now would only hold up the program's end
     }
 }
 
@@ -187,7 +195,7 @@ void Submitter::reportRunEnd(RunEnd end, int submitted)
 
 void Submitter::btnManualSubmitClick()
 {
-    if (m_submitting)
+    if (m_submitting || m_closing)
         return;
     if (manualSubmitChecksPass())
         submitSelectedRow();
@@ -228,10 +236,11 @@ void Submitter::submitSelectedRow()
         // The form may no longer hold what the selection wrote into it: write the row again.
         m_page.SetCarnival(entry.carnivalRef, m_tab.view);
         m_page.SetCategory(entry.categoryRef, m_tab.view, m_tab.grid);
-        if (clickAndWait(false) == Answer::Loaded) {
+        const Answer answer = clickAndWait(false);
+        if (answer == Answer::Loaded)
             m_controls.setText(Controls::StatusBar, submittedStatus(entry.carnival));
+        if (answer == Answer::Loaded || answer == Answer::Closed)
             return;
-        }
     } catch (const std::exception&) {
         // reported below, as a page that did not answer
     }

@@ -48,19 +48,24 @@ public:
     void AutoSubmitCarnival();
     /// Manual Submit: the connection, permalink and page checks, then the selected row alone.
     void btnManualSubmitClick();
+    /// The window is closing: a submission under way ends at its next step, without a message, and
+    /// none starts any more.
+    void stopForClose() { m_closing = true; }
 
 private:
     enum class RunEnd
     {
         Finished,
         Aborted,
-        Failed
+        Failed,
+        Closed
     };
     enum class Answer
     {
         Loaded,
         Escaped,
-        NotLoaded
+        NotLoaded,
+        Closed
     };
 
     bool autoSubmitChecksPass();
@@ -79,4 +84,5 @@ private:
     ControlStates& m_controls;
     FormTab m_tab;
     bool m_submitting = false;
+    bool m_closing = false;
 };

@@ -112,6 +112,8 @@ private slots:
     void rowsWithoutDocumentArePassedOver();
     void escEndsTheRun_data();
     void escEndsTheRun();
+    void closingTheWindowEndsTheRunQuietly_data();
+    void closingTheWindowEndsTheRunQuietly();
     void failureEndsTheRunOnTheFailingRow_data();
     void failureEndsTheRunOnTheFailingRow();
     void labelsShownOnlyDuringTheRun_data();
@@ -333,6 +335,42 @@ void TestSubmitter::escEndsTheRun()
     QCOMPARE(f->ui.messages, QStringList{Submitter::kAborted});
     QCOMPARE(grid().currentRow(), 1);
     QVERIFY(labelsHidden());
+}
+
+void TestSubmitter::closingTheWindowEndsTheRunQuietly_data()
+{
+    QTest::addColumn<bool>("whileLoading");
+    QTest::newRow("closed at a click") << false;
+    QTest::newRow("closed while the answer loads") << true;
+}
+
+// A run must not go on posting behind a closed window, nor hold up the program's end with a box.
+void TestSubmitter::closingTheWindowEndsTheRunQuietly()
+{
+    QFETCH(bool, whileLoading);
+    directory->answerAfterPasses = 3;
+    directory->onSubmit = [&](int number) {
+        if (number == 2 && !whileLoading)
+            form().FormClose();
+    };
+    f->ui.onProcessEvents = [&] {
+        if (whileLoading && directory->carnivals.size() == 2 && directory->pending.size() == 1 &&
+            directory->pending.first().passesLeft == 2)
+            form().FormClose();
+        directory->eventPass();
+    };
+    load(kFive + QList<CarnivalEntry>{kBlank});
+
+    form().btnAutoSubmitClick();
+
+    QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
+    QCOMPARE(f->ui.messages, QStringList{});
+    QVERIFY(labelsHidden());
+
+    form().btnAutoSubmitClick();
+    form().FormKeyPress(13);
+    form().btnManualSubmitClick();
+    QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
 }
 
 void TestSubmitter::failureEndsTheRunOnTheFailingRow_data()
