@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <optional>
@@ -54,6 +55,12 @@ void writeDemoList(const CarnivalCatalog& catalog)
         std::fprintf(stderr, "The demo list was not written: %s\n", error.what());
     }
 }
+// A program started from a desktop launcher has no terminal: say why it ends in a box as well.
+void refuseToStart(const QString& reason)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(reason));
+    QMessageBox::critical(nullptr, QStringLiteral("Vorlix Pro"), reason);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,8 +72,8 @@ int main(int argc, char** argv)
     QString error;
     const CommandLine line = CommandLine::parse(QApplication::arguments(), &error);
     if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\nusage: vorlix-pro [--demo] [--site URL] [--update-url URL]\n",
-                     qPrintable(error));
+        refuseToStart(error +
+                      QStringLiteral("\n\nusage: vorlix-pro [--demo] [--site URL] [--update-url URL]"));
         return 2;
     }
 
@@ -76,8 +83,8 @@ int main(int argc, char** argv)
         directory.emplace();
         const QString base = directory->start();
         if (base.isEmpty()) {
-            std::fprintf(stderr, "The local carnival directory did not start: %s\n",
-                         qPrintable(directory->errorString()));
+            refuseToStart(QStringLiteral("The local carnival directory did not start: ") +
+                          directory->errorString());
             return 1;
         }
         std::printf("Local carnival directory: %s (submissions: %s/bc/submissions.json)\n", qPrintable(base),
