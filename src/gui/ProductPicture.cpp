@@ -4,6 +4,16 @@
 #include <QPainter>
 #include <QPainterPath>
 
+void ProductPicture::paintBackground(QPainter& painter, const QRectF& area)
+{
+    QLinearGradient sky(area.topLeft(), area.bottomLeft());
+    sky.setColorAt(0, QColor(0x1f, 0x4e, 0x8c));
+    sky.setColorAt(1, QColor(0x6a, 0x2c, 0x91));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(sky);
+    painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 8, 8);
+}
+
 QPixmap ProductPicture::render(QSize size)
 {
     QPixmap pixmap(size);
@@ -12,12 +22,7 @@ QPixmap ProductPicture::render(QSize size)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area(0, 0, size.width(), size.height());
 
-    QLinearGradient sky(area.topLeft(), area.bottomLeft());
-    sky.setColorAt(0, QColor(0x1f, 0x4e, 0x8c));
-    sky.setColorAt(1, QColor(0x6a, 0x2c, 0x91));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(sky);
-    painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 8, 8);
+    paintBackground(painter, area);
 
     // A carnival tent: striped roof over a doorway.
     const qreal w = area.width(), h = area.height();

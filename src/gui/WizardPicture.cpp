@@ -1,5 +1,7 @@
 #include "gui/WizardPicture.h"
 
+#include "gui/ProductPicture.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -73,12 +75,7 @@ QPixmap WizardPicture::render(QSize size)
     const qreal w = size.width(), h = size.height();
     const QRectF area(0, 0, w, h);
 
-    QLinearGradient sky(area.topLeft(), area.bottomLeft());
-    sky.setColorAt(0, QColor(0x1f, 0x4e, 0x8c));
-    sky.setColorAt(1, QColor(0x6a, 0x2c, 0x91));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(sky);
-    painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 8, 8);
+    ProductPicture::paintBackground(painter, area);
 
     drawTent(painter, QRectF(w * 0.14, h * 0.20, w * 0.72, h * 0.28));
     drawDownload(painter, QRectF(w * 0.22, h * 0.54, w * 0.56, h * 0.26));
