@@ -12,7 +12,8 @@ constexpr int kRecordSize = 13 * 4;
 std::uint32_t readLittleEndian(const char* at)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(at);
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+           std::uint32_t(b[3]) << 24;
 }
 } // namespace
 
