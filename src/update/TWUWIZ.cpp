@@ -12,16 +12,6 @@
 using namespace WizardControls;
 
 namespace {
-enum Page
-{
-    StartPage,
-    VersionPage,
-    WhatsNewPage,
-    AgreementPage,
-    ComponentsPage,
-    DownloadPage,
-    EndPage
-};
 constexpr int kVersionLabelWidth = 300;
 constexpr int kPauseSliceMs = 10;
 } // namespace

@@ -48,6 +48,18 @@ public:
     virtual void closeDialog() = 0;
 };
 
+/// The wizard's pages, in the order the dialog holds them.
+enum WizardPage
+{
+    StartPage,
+    VersionPage,
+    WhatsNewPage,
+    AgreementPage,
+    ComponentsPage,
+    DownloadPage,
+    EndPage
+};
+
 /// The object names of the wizard's controls.
 namespace WizardControls {
 inline const QString WelcomeLabel = QStringLiteral("WelcomeLabel");

@@ -122,17 +122,6 @@ void press(UpdateWizardDialog& dialog, const QString& button)
     QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
 }
 
-enum Page
-{
-    Start,
-    Version,
-    WhatsNew,
-    Agreement,
-    Components,
-    Download,
-    End
-};
-
 constexpr qsizetype kHiddenSize = 3 * 1024 * 1024;
 } // namespace
 
@@ -213,30 +202,30 @@ private slots:
             });
         };
         driver.steps = {
-            {Start, nullptr,
+            {StartPage, nullptr,
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-1-start");
                  press(d, StartButton);
              }},
-            {Version, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
+            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
              [&](UpdateWizardDialog& d) {
                  versionText = child<QLabel>(d, VersionInfoLabel)->text();
                  saveScreenshot(d, "update-wizard-2-version");
                  press(d, ControlButton);
              }},
-            {WhatsNew, [](UpdateWizardDialog& d) { return enabled(d, NewButton); },
+            {WhatsNewPage, [](UpdateWizardDialog& d) { return enabled(d, NewButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-3-whats-new");
                  press(d, NewButton);
              }},
-            {Agreement, nullptr,
+            {AgreementPage, nullptr,
              [](UpdateWizardDialog& d) {
                  QVERIFY(!enabled(d, EULAButton));
                  child<QRadioButton>(d, RAccept)->click();
                  saveScreenshot(d, "update-wizard-4-agreement");
                  press(d, EULAButton);
              }},
-            {Components, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
+            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
              [&](UpdateWizardDialog& d) {
                  auto* list = child<QListWidget>(d, CheckListBox1);
                  for (int i = 0; i < list->count(); ++i)
@@ -247,7 +236,7 @@ private slots:
                  saveScreenshot(d, "update-wizard-5-components");
                  press(d, FilesButton);
              }},
-            {End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+            {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-7-end");
                  press(d, RestartButton);
@@ -259,8 +248,8 @@ private slots:
 
         QVERIFY2(driver.steps.isEmpty(),
                  qPrintable(QString("stopped on page %1").arg(driver.pagesSeen.last())));
-        QCOMPARE(driver.pagesSeen,
-                 (QList<int>{Start, Version, WhatsNew, Agreement, Components, Download, End}));
+        QCOMPARE(driver.pagesSeen, (QList<int>{StartPage, VersionPage, WhatsNewPage, AgreementPage,
+                                               ComponentsPage, DownloadPage, EndPage}));
         QCOMPARE(boxes.texts, QStringList());
         QCOMPARE(versionText,
                  QString("New version found :\nCurrent version : 3.2.0.28\nNew version : 3.2.0.29\n\n"
@@ -291,14 +280,14 @@ private slots:
         WizardDriver driver;
         bool mainWindowHidden = false;
         driver.steps = {
-            {Version, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
+            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
              [&](UpdateWizardDialog& d) {
                  mainWindowHidden = !program.window().isVisible();
                  press(d, ControlButton);
              }},
-            {Components, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
+            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
              [](UpdateWizardDialog& d) { press(d, FilesButton); }},
-            {End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+            {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) { press(d, RestartButton); }},
         };
         // The program's own dialog, watched by the driver.
@@ -308,7 +297,8 @@ private slots:
         QVERIFY(driver.steps.isEmpty());
         QVERIFY2(mainWindowHidden, "the wizard runs before the main window is shown");
         QCOMPARE(driver.htmlDialogs, QStringList{"Vorlix Pro"});
-        QCOMPARE(driver.pagesSeen, (QList<int>{Start, Version, Components, Download, End}));
+        QCOMPARE(driver.pagesSeen,
+                 (QList<int>{StartPage, VersionPage, ComponentsPage, DownloadPage, EndPage}));
         QVERIFY(program.window().isVisible());
         QCOMPARE(readAll(program.folder.filePath("data/vorlix-startup-list.dat")), QByteArray("carnivals"));
         QCOMPARE(program.boxes.texts, QStringList());

@@ -23,17 +23,6 @@ Step untick(int item)
     return [item](FakeWizardView& view) { view.tick(item, false); };
 }
 
-enum Page
-{
-    Start,
-    Version,
-    WhatsNew,
-    Agreement,
-    Components,
-    Download,
-    End
-};
-
 const QString kNoFiles = QStringLiteral("No files found for update");
 const QString kFailed = QStringLiteral("Failed to download updates");
 
@@ -89,7 +78,7 @@ private slots:
         FakeWizardView& view = *rig.view;
         QCOMPARE(view.title, QString("Vorlix Pro Update"));
         QCOMPARE(view.font, QString("Verdana 9 bold"));
-        QCOMPARE(view.pages, QList<int>{Start});
+        QCOMPARE(view.pages, QList<int>{StartPage});
         QCOMPARE(view.text(WelcomeLabel),
                  QString("Press start to start checking for available application updates ..."));
         QCOMPARE(view.text(StartButton), QString("Start"));
@@ -176,7 +165,7 @@ private slots:
                  button == "Exit" ? click(ControlButton) : [](FakeWizardView& view) { view.closeBox(); }});
         FakeWizardView& view = *rig.view;
         QCOMPARE(duringPause, (QStringList{"1", "", "disabled"}));
-        QCOMPARE(view.pages, (QList<int>{Start, Version}));
+        QCOMPARE(view.pages, (QList<int>{StartPage, VersionPage}));
         QCOMPARE(view.text(VersionInfoLabel), label);
         QCOMPARE(view.widths.value(VersionInfoLabel), 300);
         QCOMPARE(view.text(ControlButton), button);
@@ -230,7 +219,8 @@ private slots:
                  click(RestartButton)});
         FakeWizardView& view = *rig.view;
         QCOMPARE(view.faults, QStringList());
-        QCOMPARE(view.pages, (QList<int>{Start, Version, WhatsNew, Components, Download, End}));
+        QCOMPARE(view.pages,
+                 (QList<int>{StartPage, VersionPage, WhatsNewPage, ComponentsPage, DownloadPage, EndPage}));
         QCOMPARE(itemsSeen, (QStringList{"Read me ticked changeable", "Carnival lists ticked fixed"}));
         // View in Notepad: the notes as a text file, opened with the desktop's handler.
         QCOMPARE(rig.ui.openedDocuments, QStringList{rig.path("tmp/whatsnew.txt")});
@@ -296,12 +286,13 @@ private slots:
         QCOMPARE(readAll(rig.path("tmp/eula.txt")), QByteArray("Terms\n"));
         QVERIFY(view.closed == !accept);
         if (!accept) {
-            QCOMPARE(view.pages, (QList<int>{Start, Version, Agreement}));
+            QCOMPARE(view.pages, (QList<int>{StartPage, VersionPage, AgreementPage}));
             QCOMPARE(rig.requested().filter(".dat").size(), 0);
             QVERIFY(!rig.engine->Connected());
             return;
         }
-        QCOMPARE(view.pages, (QList<int>{Start, Version, Agreement, Components, Download, End}));
+        QCOMPARE(view.pages,
+                 (QList<int>{StartPage, VersionPage, AgreementPage, ComponentsPage, DownloadPage, EndPage}));
         QCOMPARE(view.items.size(), 2);
         QVERIFY(!view.items[0].ticked);
         QVERIFY(view.items[1].ticked && !view.items[1].changeable);
@@ -320,7 +311,7 @@ private slots:
         QCOMPARE(rig.view->faults, QStringList());
         QCOMPARE(rig.ui.messages, QStringList{kNoFiles});
         QVERIFY(rig.view->closed);
-        QCOMPARE(rig.view->pages, (QList<int>{Start, Version, Components}));
+        QCOMPARE(rig.view->pages, (QList<int>{StartPage, VersionPage, ComponentsPage}));
         QCOMPARE(rig.requested(), QStringList{"/21214/updates/x.inf"});
     }
 
@@ -343,10 +334,10 @@ private slots:
         QTest::newRow("nothing needs an update")
             << "[files]\ncount=1\n[file1]\nurl=@URL@vorlix-pro\nlocalversion={APP}/vorlix-pro\n"
                "newversion=3.2.0.28\n"
-            << QList<int>{Start, Version} << QStringList{kNoFiles};
+            << QList<int>{StartPage, VersionPage} << QStringList{kNoFiles};
         QTest::newRow("every file hidden goes straight to the download")
             << "[files]\ncount=1\n[file1]\nurl=@URL@fix.dat\ntargetdir={APP}\nhidden=1\n"
-            << QList<int>{Start, Version, Download, End} << QStringList{};
+            << QList<int>{StartPage, VersionPage, DownloadPage, EndPage} << QStringList{};
     }
 
     void nothingToDownload()
@@ -369,7 +360,7 @@ private slots:
         rig.run({click(ControlButton), click(FilesButton)});
         QCOMPARE(rig.ui.messages, QStringList{kFailed});
         QVERIFY(rig.view->closed);
-        QCOMPARE(rig.view->pages.last(), int(Download));
+        QCOMPARE(rig.view->pages.last(), int(DownloadPage));
         // The files before and after it are in place all the same.
         QVERIFY(rig.placed("doc/readme.txt"));
         QVERIFY(rig.placed("fix/fix.dat"));
@@ -384,7 +375,7 @@ private slots:
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
         rig.ui.onProcessEvents = [&] {
             FakeWizardView& view = *rig.view;
-            if (view.page == Download && view.text(FileLabel) == "lists.dat" &&
+            if (view.page == DownloadPage && view.text(FileLabel) == "lists.dat" &&
                 view.progress[FileProgress].position > 0 && !view.closed)
                 view.click(CancelButton);
         };
@@ -402,7 +393,7 @@ private slots:
         rig.ui.messages.clear();
         rig.serve("lists.dat", QByteArray(3000, 'l'));
         rig.run({click(ControlButton), click(FilesButton)});
-        QCOMPARE(rig.view->pages.last(), int(End));
+        QCOMPARE(rig.view->pages.last(), int(EndPage));
         QVERIFY(rig.ui.messages.isEmpty());
         QVERIFY(rig.placed("data/lists.dat"));
         QVERIFY(rig.placed("fix/fix.dat"));
@@ -416,12 +407,12 @@ private slots:
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
         rig.ui.onProcessEvents = [&] {
             FakeWizardView& view = *rig.view;
-            if (view.page == Download && !view.closed)
+            if (view.page == DownloadPage && !view.closed)
                 view.closeBox();
         };
         rig.run({click(ControlButton), click(FilesButton)});
         QVERIFY(rig.view->closed);
-        QVERIFY2(!rig.view->pages.contains(End), "Restart is not offered");
+        QVERIFY2(!rig.view->pages.contains(EndPage), "Restart is not offered");
         QCOMPARE(readAll(rig.path("app/data/lists.dat")), pattern(8 * 4096));
         QVERIFY(rig.placed("fix/fix.dat"));
         QVERIFY(!rig.engine->Connected());
