@@ -1,11 +1,11 @@
 // 200 MB from a loopback server, once with DownloadToFolder and once with the curl command-line
 // program, in the same run and from the same server. Goal: at least 0.8 of curl's throughput.
 
+#include "mock/FakeDesktop.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
-#include "mock/FakeUi.h"
 #include "mock/LocalHttpServer.h"
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -41,17 +41,17 @@ void record(benchmark::State& state, double& best, double seconds)
 
 void BM_DownloadToFolder(benchmark::State& state)
 {
-    FakeUi ui; // handles the real event queue once per block, as the wizard's does
+    FakeDesktop desktop; // handles the real event queue once per block, as the wizard's does
     FakeNetwork network;
     FakeFolders folders;
     folders.tempFolder = g_dir->filePath(QStringLiteral("tmp"));
     folders.documentsFolder = g_dir->path();
-    TWebUpdate engine(ui, network, folders);
+    UpdateEngine engine(desktop, network, folders);
     engine.URL = address();
     qint64 blocks = 0;
     engine.OnFileProgress = [&](const QString&, qint64, qint64) { ++blocks; };
     engine.OnProgressCancel = [](bool&) {};
-    if (engine.OpenInternetConnection() != ioConnected) {
+    if (engine.OpenInternetConnection() != ConnectionOpen::Connected) {
         state.SkipWithError("no connection");
         return;
     }

@@ -37,7 +37,7 @@ struct ListFixture
     QString path = dir.filePath(QStringLiteral("big.bcl"));
     ListFixture()
     {
-        CarnivalList grid(QStringLiteral("AdvStringGrid1"));
+        CarnivalList grid(QStringLiteral("currentListGrid"));
         fillList(grid);
         SaveTabDelimited(path, grid);
     }
@@ -55,7 +55,7 @@ void BM_LoadFile100k(benchmark::State& state)
     long listBytes = 0;
     for (auto _ : state) {
         const long before = heapInUse();
-        CarnivalList grid(QStringLiteral("AdvStringGrid1"));
+        CarnivalList grid(QStringLiteral("currentListGrid"));
         LoadFile(path, u'\t', grid);
         listBytes = heapInUse() - before;
         benchmark::DoNotOptimize(grid.rows());
@@ -73,7 +73,7 @@ BENCHMARK(BM_LoadFile100k)->Unit(benchmark::kMillisecond);
 
 void BM_SaveTabDelimited100k(benchmark::State& state)
 {
-    CarnivalList grid(QStringLiteral("AdvStringGrid1"));
+    CarnivalList grid(QStringLiteral("currentListGrid"));
     fillList(grid);
     const QString path = fixture().dir.filePath(QStringLiteral("saved.bcl"));
     for (auto _ : state)

@@ -3,8 +3,8 @@
 // under 100 ms; Check Inactives of a 1,000-entry list under 200 ms.
 #include "../tests/search/SearchFixture.h"
 #include "search/DropDownMarkup.h"
+#include "search/QuickFinderController.h"
 #include "search/QuickFinderControls.h"
-#include "search/TForm2.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,14 +54,14 @@ void BM_QuickFinderFindEveryOption(benchmark::State& state)
 {
     SearchFixture f;
     f.loadForm(carnivalOptions());
-    TForm2 quick(f.form);
-    quick.TextBoxKeywordChange(QStringLiteral("carnival"));
+    QuickFinderController& quick = f.form.quickFinder;
+    quick.keywordEdited(QStringLiteral("carnival"));
     for (auto _ : state) {
-        quick.btnFindClick();
+        quick.find();
         state.PauseTiming();
-        if (quick.StringGrid1.rows() != kOptions + 2)
+        if (quick.results.rows() != kOptions + 2)
             state.SkipWithError("wrong result count");
-        quick.ClearCells();
+        quick.clearResults();
         state.ResumeTiming();
     }
 }
@@ -73,18 +73,18 @@ void BM_QuickFinderAddAll(benchmark::State& state)
     const int results = static_cast<int>(state.range(0));
     SearchFixture f;
     f.loadForm(carnivalOptions().mid(0, results + 1));
-    TForm2 quick(f.form);
-    quick.TextBoxKeywordChange(QStringLiteral("carnival of"));
+    QuickFinderController& quick = f.form.quickFinder;
+    quick.keywordEdited(QStringLiteral("carnival of"));
     for (auto _ : state) {
         state.PauseTiming();
-        SearchFixture::fill(f.form.AdvStringGrid1, {});
-        quick.ClearCells();
-        quick.btnFindClick();
-        quick.StringGrid1.setCurrentRow(0);
+        SearchFixture::fill(f.form.currentList, {});
+        quick.clearResults();
+        quick.find();
+        quick.results.setCurrentRow(0);
         quick.setSelectionSpan(0, results - 1);
         state.ResumeTiming();
-        quick.spSkinButton1Click();
-        if (f.form.AdvStringGrid1.rows() != results + 1)
+        quick.addSelectedResults();
+        if (f.form.currentList.rows() != results + 1)
             state.SkipWithError("wrong rows added");
     }
 }
@@ -99,16 +99,16 @@ void BM_CheckInactives(benchmark::State& state)
     const QList<CarnivalEntry> entries = listEntries(withExpired);
     for (auto _ : state) {
         state.PauseTiming();
-        SearchFixture::fill(f.form.AdvStringGrid1, entries);
-        f.ui.messages.clear();
-        f.ui.answers.enqueue(true);
+        SearchFixture::fill(f.form.currentList, entries);
+        f.desktop.messages.clear();
+        f.desktop.answers.enqueue(true);
         state.ResumeTiming();
-        f.form.btnShowInactivesClick();
+        f.form.checkInactives();
         state.PauseTiming();
         const int expected = withExpired ? kEntries - kEntries / 10 + 1 : kEntries + 1;
-        if (f.form.AdvStringGrid1.rows() != expected)
+        if (f.form.currentList.rows() != expected)
             state.SkipWithError("wrong rows left");
-        f.ui.answers.clear();
+        f.desktop.answers.clear();
         state.ResumeTiming();
     }
 }

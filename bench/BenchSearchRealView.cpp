@@ -3,7 +3,7 @@
 // Inactives of a 1,000-entry list under 200 ms.
 #include "../tests/search/SearchFixture.h"
 #include "RealFormBench.h"
-#include "search/TForm2.h"
+#include "search/QuickFinderController.h"
 
 #include <memory>
 
@@ -13,11 +13,11 @@ constexpr int kEntries = 1'000;
 
 struct RealViewForm
 {
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     WebEngineBrowserView* view1 = nullptr;
     FakePage view2;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainController> form;
 };
 RealViewForm* g_form = nullptr;
 
@@ -43,14 +43,14 @@ QList<CarnivalEntry> listEntries(bool withExpired)
 
 void BM_QuickFinderFindEveryOption(benchmark::State& state)
 {
-    TForm2 quick(*g_form->form);
-    quick.TextBoxKeywordChange(QStringLiteral("carnival"));
+    QuickFinderController& quick = g_form->form->quickFinder;
+    quick.keywordEdited(QStringLiteral("carnival"));
     for (auto _ : state) {
-        quick.btnFindClick();
+        quick.find();
         state.PauseTiming();
-        if (quick.StringGrid1.rows() != kCarnivals + 2)
+        if (quick.results.rows() != kCarnivals + 2)
             state.SkipWithError("wrong result count");
-        quick.ClearCells();
+        quick.clearResults();
         state.ResumeTiming();
     }
 }
@@ -61,17 +61,17 @@ void BM_CheckInactives(benchmark::State& state)
 {
     const bool withExpired = state.range(0) != 0;
     const QList<CarnivalEntry> entries = listEntries(withExpired);
-    TForm1& form = *g_form->form;
+    MainController& form = *g_form->form;
     for (auto _ : state) {
         state.PauseTiming();
-        SearchFixture::fill(form.AdvStringGrid1, entries);
-        g_form->ui.answers.clear();
-        g_form->ui.answers.enqueue(true);
+        SearchFixture::fill(form.currentList, entries);
+        g_form->desktop.answers.clear();
+        g_form->desktop.answers.enqueue(true);
         state.ResumeTiming();
-        form.btnShowInactivesClick();
+        form.checkInactives();
         state.PauseTiming();
         const int expected = withExpired ? kEntries - kEntries / 10 + 1 : kEntries + 1;
-        if (form.AdvStringGrid1.rows() != expected)
+        if (form.currentList.rows() != expected)
             state.SkipWithError("wrong rows left");
         state.ResumeTiming();
     }
@@ -86,8 +86,8 @@ int main(int argc, char** argv)
         argc, argv, largeCatalog(),
         [&form](WebEngineBrowserView& view, const CarnivalDirectory& directory) {
             form.view1 = &view;
-            form.form = std::make_unique<TForm1>(form.ui, form.network, view, form.view2,
-                                                 AppSettings{directory.baseUrl(), {}, {}});
+            form.form = std::make_unique<MainController>(form.desktop, form.network, view, form.view2,
+                                                         AppSettings{directory.baseUrl(), {}, {}});
             g_form = &form;
         },
         [&form] {

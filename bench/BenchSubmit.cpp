@@ -35,7 +35,7 @@ bool prepare(ProgramHarness& program)
 {
     if (!program.start())
         return false;
-    CarnivalList& list = program.form().AdvStringGrid1;
+    CarnivalList& list = program.form().currentList;
     list.setRows(kRows + 1); // the carnivals and a trailing blank row, as a loaded list ends
     for (int i = 1; i <= kRows; ++i)
         list.setEntry(i - 1, {QStringLiteral("Carnival No. %1").arg(i), QStringLiteral("No Category"),
@@ -54,8 +54,8 @@ void BM_AutoSubmitOverheadPerRow(benchmark::State& state)
     for (auto _ : state) {
         program.directory.clearSubmissions();
         program.boxes.texts.clear();
-        program.form().AdvStringGrid1.setCurrentRow(0);
-        program.form().dispatch([&] { program.form().btnAutoSubmitClick(); });
+        program.form().currentList.setCurrentRow(0);
+        program.form().dispatch([&] { program.form().autoSubmit(); });
         const QList<Submission> posts = program.directory.submissions();
         if (posts.size() != kRows) {
             state.SkipWithError("the directory did not receive every row");

@@ -19,7 +19,7 @@ AboutBox::AboutBox(std::function<QString()> versionText, QWidget* parent)
     setFont(small);
 
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(QStringLiteral("submitPanel"));
     panel->setGeometry(8, 8, 281, 161);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);

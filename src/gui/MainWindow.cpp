@@ -1,7 +1,8 @@
 #include "gui/MainWindow.h"
 
-#include "app/TForm1.h"
+#include "app/MainController.h"
 #include "gui/CarnivalGridView.h"
+#include "platform/ControlNames.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,10 +26,10 @@ bool isEnterKey(const QKeyEvent* key)
 }
 } // namespace
 
-MainWindow::MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* parent)
+MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWidget* parent)
     : QMainWindow(parent), m_form(form)
 {
-    setObjectName(QStringLiteral("TForm1"));
+    setObjectName(QStringLiteral("MainController"));
     setWindowTitle(QStringLiteral("Vorlix Pro 3"));
     QFont small = font();
     small.setPointSize(8);
@@ -36,17 +37,17 @@ MainWindow::MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* pa
 
     buildMenus();
     m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("spSkinPageControl1"));
+    m_pages->setObjectName(QStringLiteral("tabs"));
     m_pages->addTab(buildSubmitTab(view1), QStringLiteral("Submit to Blog Carnivals"));
     m_pages->addTab(buildNewListTab(view2), QStringLiteral("Create a New List"));
     setCentralWidget(m_pages);
 
     auto* status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setObjectName(QStringLiteral("statusBar"));
     status->setSizeGripEnabled(true);
     status->setFixedHeight(20);
     auto* statusText = new QLabel(status);
-    statusText->setObjectName(QStringLiteral("StatusBar1Panel"));
+    statusText->setObjectName(QStringLiteral("statusPanel"));
     status->addWidget(statusText, 1);
     setStatusBar(status);
     resize(672, 22 + 2 + 523 + 20);
@@ -54,16 +55,16 @@ MainWindow::MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* pa
     connectButtons();
     connect(this, &MainWindow::gridSelectionChangedByUser, this, [this](int grid) {
         run([this, grid] {
-            grid == 1 ? m_form.AdvStringGrid1SelectionChanged() : m_form.AdvStringGrid2SelectionChanged();
+            grid == 1 ? m_form.selectionChanged(Tab::CurrentList) : m_form.selectionChanged(Tab::NewList);
         });
     });
 
     connect(m_pages, &QTabWidget::currentChanged, this,
-            [this](int tab) { run([this, tab] { m_form.spSkinPageControl1Change(tab); }); });
+            [this](int tab) { run([this, tab] { m_form.tabChanged(tab); }); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         const bool wasInside = old && m_pages->isAncestorOf(old);
         if (now && m_pages->isAncestorOf(now) && !wasInside)
-            run([this] { m_form.spSkinPageControl1Enter(); });
+            run([this] { m_form.tabsFocused(); });
     });
     connect(&m_form.controls, &ControlStates::changed, this, &MainWindow::showControlState);
     for (const QString& control : m_form.controls.controls())
@@ -73,30 +74,30 @@ MainWindow::MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* pa
 
 void MainWindow::connectButtons()
 {
-    const std::pair<const char*, void (TForm1::*)()> handlers[] = {
-        {"btnOpenList", &TForm1::btnOpenListClick},
-        {"btnAddItem", &TForm1::btnAddItemClick},
-        {"btnDeleteItem", &TForm1::btnDeleteItemClick},
-        {"btnSave", &TForm1::btnSaveClick},
-        {"btnClearList", &TForm1::btnClearListClick},
-        {"btnQuickFind", &TForm1::btnQuickFindClick},
-        {"btnShowInactives", &TForm1::btnShowInactivesClick},
-        {"btnChangeCat", &TForm1::btnChangeCatClick},
-        {"btnManualSubmit", &TForm1::btnManualSubmitClick},
-        {"btnAutoSubmit", &TForm1::btnAutoSubmitClick},
-        {"btnRefresh1", &TForm1::btnRefresh1Click},
-        {"btnReset1", &TForm1::btnReset1Click},
-        {"spSkinButton1", &TForm1::btnQuickFindClick},
-        {"btnAddNew", &TForm1::btnAddNewClick},
-        {"btnDeleteNewItem", &TForm1::btnDeleteNewItemClick},
-        {"btnSaveNewList", &TForm1::btnSaveNewListClick},
-        {"btnClearNewList", &TForm1::btnClearNewListClick},
-        {"btnChangeNewCat", &TForm1::btnChangeNewCatClick},
-        {"btnRefresh2", &TForm1::btnRefresh2Click},
-        {"btnReset2", &TForm1::btnReset2Click},
+    const std::pair<const char*, std::function<void()>> handlers[] = {
+        {"openListButton", [this] { m_form.openList(); }},
+        {"addItemButton", [this] { m_form.addChosenCarnival(Tab::CurrentList); }},
+        {"deleteItemButton", [this] { m_form.deleteRow(Tab::CurrentList); }},
+        {"saveButton", [this] { m_form.saveCurrentList(); }},
+        {"clearListButton", [this] { m_form.clearList(Tab::CurrentList); }},
+        {"quickFindButton", [this] { m_form.showQuickFinder(); }},
+        {"checkInactivesButton", [this] { m_form.checkInactives(); }},
+        {"changeCategoryButton", [this] { m_form.changeCategory(Tab::CurrentList); }},
+        {"manualSubmitButton", [this] { m_form.manualSubmit(); }},
+        {"autoSubmitButton", [this] { m_form.autoSubmit(); }},
+        {"refreshButton", [this] { m_form.refreshPage(Tab::CurrentList); }},
+        {"resetPageButton", [this] { m_form.resetPage(Tab::CurrentList); }},
+        {"newListQuickFindButton", [this] { m_form.showQuickFinder(); }},
+        {"addNewButton", [this] { m_form.addChosenCarnival(Tab::NewList); }},
+        {"deleteNewItemButton", [this] { m_form.deleteRow(Tab::NewList); }},
+        {"saveNewListButton", [this] { m_form.saveNewList(); }},
+        {"clearNewListButton", [this] { m_form.clearList(Tab::NewList); }},
+        {"changeNewCategoryButton", [this] { m_form.changeCategory(Tab::NewList); }},
+        {"newListRefreshButton", [this] { m_form.refreshPage(Tab::NewList); }},
+        {"newListResetPageButton", [this] { m_form.resetPage(Tab::NewList); }},
     };
     for (const auto& [control, handler] : handlers)
-        onClick(QString::fromLatin1(control), [this, handler] { (m_form.*handler)(); });
+        onClick(QString::fromLatin1(control), handler);
 }
 
 void MainWindow::buildMenus()
@@ -113,16 +114,16 @@ void MainWindow::buildMenus()
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
     };
-    item(QStringLiteral("Help2"), QStringLiteral("&Help"), [this] { m_form.Help2Click(); });
-    item(QStringLiteral("FAQs1"), QStringLiteral("&FAQs"), [this] { m_form.FAQs1Click(); });
-    item(QStringLiteral("UsingVorlixProVideoTutorial1"), QStringLiteral("Using &Vorlix Pro Video Tutorial"),
-         [this] { m_form.UsingVorlixProVideoTutorial1Click(); });
-    item(QStringLiteral("ManuallyCheckforUpdates1"), QStringLiteral("Manually Check for &Updates"),
-         [this] { m_form.ManuallyCheckforUpdates1Click(); });
-    item(QStringLiteral("LeaveaTestimonial1"), QStringLiteral("Leave a &Testimonial"),
-         [this] { m_form.LeaveaTestimonial1Click(); });
-    item(QStringLiteral("InternetBusinessBlog1"), QStringLiteral("&Internet Business Blog"),
-         [this] { m_form.InternetBusinessBlog1Click(); });
+    item(QStringLiteral("helpAction"), QStringLiteral("&Help"), [this] { m_form.openHelp(); });
+    item(QStringLiteral("faqsAction"), QStringLiteral("&FAQs"), [this] { m_form.openFaqs(); });
+    item(QStringLiteral("videoTutorialAction"), QStringLiteral("Using &Vorlix Pro Video Tutorial"),
+         [this] { m_form.openVideoTutorial(); });
+    item(QStringLiteral("checkForUpdatesAction"), QStringLiteral("Manually Check for &Updates"),
+         [this] { m_form.checkForUpdates(); });
+    item(QStringLiteral("testimonialAction"), QStringLiteral("Leave a &Testimonial"),
+         [this] { m_form.openTestimonialPage(); });
+    item(QStringLiteral("blogAction"), QStringLiteral("&Internet Business Blog"),
+         [this] { m_form.openBlog(); });
     item(QStringLiteral("About1"), QStringLiteral("&About"), [this] { emit m_form.showAboutRequested(); });
 }
 
@@ -157,41 +158,42 @@ QWidget* MainWindow::tabWithGroup(const QString& tabName, const QString& groupNa
 QWidget* MainWindow::buildSubmitTab(QWidget* view)
 {
     QWidget* box = nullptr;
-    QWidget* tab = tabWithGroup(QStringLiteral("spSkinTabSheet1"), QStringLiteral("GroupBoxCurrentList"),
-                                QStringLiteral("Current List"), QStringLiteral("Panel1"), view, &box);
-    addButton(box, QStringLiteral("btnOpenList"), QStringLiteral("Open List"), {23, 38, 75, 18});
-    addButton(box, QStringLiteral("btnAddItem"), QStringLiteral("Add Item"), {23, 69, 75, 18});
-    addButton(box, QStringLiteral("btnDeleteItem"), QStringLiteral("Delete Item"), {23, 100, 75, 18});
-    addButton(box, QStringLiteral("btnSave"), QStringLiteral("Save"), {23, 131, 75, 18});
-    addButton(box, QStringLiteral("btnClearList"), QStringLiteral("Clear List"), {23, 162, 75, 18});
+    QWidget* tab = tabWithGroup(QStringLiteral("submitTab"), QStringLiteral("GroupBoxCurrentList"),
+                                QStringLiteral("Current List"), QStringLiteral("submitPanel"), view, &box);
+    addButton(box, QStringLiteral("openListButton"), QStringLiteral("Open List"), {23, 38, 75, 18});
+    addButton(box, QStringLiteral("addItemButton"), QStringLiteral("Add Item"), {23, 69, 75, 18});
+    addButton(box, QStringLiteral("deleteItemButton"), QStringLiteral("Delete Item"), {23, 100, 75, 18});
+    addButton(box, QStringLiteral("saveButton"), QStringLiteral("Save"), {23, 131, 75, 18});
+    addButton(box, QStringLiteral("clearListButton"), QStringLiteral("Clear List"), {23, 162, 75, 18});
     addLabel(box, QStringLiteral("HeadingCarnivals1"), QStringLiteral("Blog Carnivals"), {124, 20});
     addLabel(box, QStringLiteral("HeadingCategory1"), QStringLiteral("Category"), {382, 20});
-    m_grid1 = new CarnivalGridView(m_form.AdvStringGrid1, QStringLiteral("AdvStringGrid1"), box);
+    m_grid1 = new CarnivalGridView(m_form.currentList, QStringLiteral("currentListGrid"), box);
     m_grid1->setGeometry(119, 36, 427, 152);
     connect(m_grid1, &CarnivalGridView::selectionChangedByUser, this,
             [this] { emit gridSelectionChangedByUser(1); });
-    addButton(box, QStringLiteral("btnQuickFind"), QStringLiteral("Quick Finder"), {558, 49, 92, 18},
+    addButton(box, QStringLiteral("quickFindButton"), QStringLiteral("Quick Finder"), {558, 49, 92, 18},
               QStringLiteral("Quickly find carnivals related to your keyword"));
-    addButton(box, QStringLiteral("btnShowInactives"), QStringLiteral("Check Inactives"), {558, 83, 92, 18},
-              QStringLiteral("Check for expired carnivals in your list"));
-    addButton(box, QStringLiteral("btnManualSubmit"), QStringLiteral("Manual Submit"), {558, 117, 92, 18},
+    addButton(box, QStringLiteral("checkInactivesButton"), QStringLiteral("Check Inactives"),
+              {558, 83, 92, 18}, QStringLiteral("Check for expired carnivals in your list"));
+    addButton(box, QStringLiteral("manualSubmitButton"), QStringLiteral("Manual Submit"), {558, 117, 92, 18},
               QStringLiteral("Submit one selected carnival at a time"));
-    addButton(box, QStringLiteral("btnAutoSubmit"), QStringLiteral("Auto Submit"), {558, 151, 92, 20},
+    addButton(box, QStringLiteral("autoSubmitButton"), QStringLiteral("Auto Submit"), {558, 151, 92, 20},
               QStringLiteral("Automatically submit, starting from any point in your list"));
-    addLabel(box, QStringLiteral("LabelCurrentList"), QStringLiteral("Current List:"), {136, 191});
+    addLabel(box, QStringLiteral("currentListCaption"), QStringLiteral("Current List:"), {136, 191});
     addLabel(box, Controls::ListName, QString(), {202, 191});
-    addButton(box, QStringLiteral("btnChangeCat"), QStringLiteral("Change Category"), {436, 192, 110, 18});
-    addLabel(box, QStringLiteral("TextLabelListSize"), QStringLiteral("List Size:"), {574, 197});
+    addButton(box, QStringLiteral("changeCategoryButton"), QStringLiteral("Change Category"),
+              {436, 192, 110, 18});
+    addLabel(box, QStringLiteral("listSizeCaption"), QStringLiteral("List Size:"), {574, 197});
     addLabel(box, Controls::ListTotal, QStringLiteral("0"), {622, 197});
     addLabel(box, Controls::Submitting, QStringLiteral("Auto Submitting"), {314, 196});
     addLabel(box, Controls::Submitting2, QStringLiteral("(Press Esc to Abort)"), {327, 216});
-    addButton(box, QStringLiteral("btnBack1"), QStringLiteral("<<"), {16, 210, 25, 20});
-    addButton(box, QStringLiteral("btnForward1"), QStringLiteral(">>"), {50, 210, 25, 20});
-    addButton(box, QStringLiteral("btnRefresh1"), QStringLiteral("Refresh"), {106, 210, 75, 20});
-    addButton(box, QStringLiteral("btnReset1"), QStringLiteral("Reset Page"), {213, 210, 75, 20});
+    addButton(box, QStringLiteral("backButton"), QStringLiteral("<<"), {16, 210, 25, 20});
+    addButton(box, QStringLiteral("forwardButton"), QStringLiteral(">>"), {50, 210, 25, 20});
+    addButton(box, QStringLiteral("refreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
+    addButton(box, QStringLiteral("resetPageButton"), QStringLiteral("Reset Page"), {213, 210, 75, 20});
 
-    keepApart(box, QStringLiteral("LabelCurrentList"), Controls::ListName);
-    keepApart(box, QStringLiteral("TextLabelListSize"), Controls::ListTotal);
+    keepApart(box, QStringLiteral("currentListCaption"), Controls::ListName);
+    keepApart(box, QStringLiteral("listSizeCaption"), Controls::ListTotal);
     auto* name = box->findChild<QLabel*>(Controls::ListName);
     QFont bold = name->font();
     bold.setBold(true);
@@ -204,7 +206,8 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     submitting->setStyleSheet(QStringLiteral("color: #d01010;"));
     submitting->setFixedHeight(20);
     // The caption stands left of "Change Category": a smaller size rather than running under it.
-    const int room = box->findChild<QWidget*>(QStringLiteral("btnChangeCat"))->x() - 4 - submitting->x();
+    const int room =
+        box->findChild<QWidget*>(QStringLiteral("changeCategoryButton"))->x() - 4 - submitting->x();
     while (submitting->sizeHint().width() > room && big.pixelSize() > 11) {
         big.setPixelSize(big.pixelSize() - 1);
         submitting->setFont(big);
@@ -216,28 +219,30 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
 QWidget* MainWindow::buildNewListTab(QWidget* view)
 {
     QWidget* box = nullptr;
-    QWidget* tab = tabWithGroup(QStringLiteral("spSkinTabSheet2"), QStringLiteral("GroupBoxNewList"),
+    QWidget* tab = tabWithGroup(QStringLiteral("newListTab"), QStringLiteral("GroupBoxNewList"),
                                 QStringLiteral("Create a New List"), QStringLiteral("Panel2"), view, &box);
     addLabel(box, QStringLiteral("HeadingCarnivals2"), QStringLiteral("Blog Carnival"), {56, 20});
     addLabel(box, QStringLiteral("HeadingCategory2"), QStringLiteral("Category"), {319, 20});
-    m_grid2 = new CarnivalGridView(m_form.AdvStringGrid2, QStringLiteral("AdvStringGrid2"), box);
+    m_grid2 = new CarnivalGridView(m_form.newList, QStringLiteral("newListGrid"), box);
     m_grid2->setGeometry(56, 36, 433, 151);
     connect(m_grid2, &CarnivalGridView::selectionChangedByUser, this,
             [this] { emit gridSelectionChangedByUser(2); });
-    addButton(box, QStringLiteral("spSkinButton1"), QStringLiteral("Quick Finder"), {527, 31, 82, 20},
-              QStringLiteral("Quickly find carnivals related to your keyword"));
-    addButton(box, QStringLiteral("btnAddNew"), QStringLiteral("Add"), {527, 64, 82, 20});
-    addButton(box, QStringLiteral("btnDeleteNewItem"), QStringLiteral("Delete Item"), {527, 97, 82, 20});
-    addButton(box, QStringLiteral("btnSaveNewList"), QStringLiteral("Save List"), {527, 130, 82, 20});
-    addButton(box, QStringLiteral("btnClearNewList"), QStringLiteral("Clear List"), {527, 163, 82, 18});
-    addLabel(box, QStringLiteral("LabelTotalAdded"), QStringLiteral("Total Added:"), {259, 190});
+    addButton(box, QStringLiteral("newListQuickFindButton"), QStringLiteral("Quick Finder"),
+              {527, 31, 82, 20}, QStringLiteral("Quickly find carnivals related to your keyword"));
+    addButton(box, QStringLiteral("addNewButton"), QStringLiteral("Add"), {527, 64, 82, 20});
+    addButton(box, QStringLiteral("deleteNewItemButton"), QStringLiteral("Delete Item"), {527, 97, 82, 20});
+    addButton(box, QStringLiteral("saveNewListButton"), QStringLiteral("Save List"), {527, 130, 82, 20});
+    addButton(box, QStringLiteral("clearNewListButton"), QStringLiteral("Clear List"), {527, 163, 82, 18});
+    addLabel(box, QStringLiteral("totalAddedCaption"), QStringLiteral("Total Added:"), {259, 190});
     addLabel(box, Controls::NewListTotal, QStringLiteral("0"), {324, 190});
-    keepApart(box, QStringLiteral("LabelTotalAdded"), Controls::NewListTotal);
-    addButton(box, QStringLiteral("btnChangeNewCat"), QStringLiteral("Change Category"), {390, 193, 99, 20});
-    addButton(box, QStringLiteral("btnback2"), QStringLiteral("<<"), {16, 210, 25, 20});
-    addButton(box, QStringLiteral("btnForward2"), QStringLiteral(">>"), {50, 210, 25, 20});
-    addButton(box, QStringLiteral("btnRefresh2"), QStringLiteral("Refresh"), {106, 210, 75, 20});
-    addButton(box, QStringLiteral("btnReset2"), QStringLiteral("Reset Page"), {213, 210, 75, 20});
+    keepApart(box, QStringLiteral("totalAddedCaption"), Controls::NewListTotal);
+    addButton(box, QStringLiteral("changeNewCategoryButton"), QStringLiteral("Change Category"),
+              {390, 193, 99, 20});
+    addButton(box, QStringLiteral("newListBackButton"), QStringLiteral("<<"), {16, 210, 25, 20});
+    addButton(box, QStringLiteral("newListForwardButton"), QStringLiteral(">>"), {50, 210, 25, 20});
+    addButton(box, QStringLiteral("newListRefreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
+    addButton(box, QStringLiteral("newListResetPageButton"), QStringLiteral("Reset Page"),
+              {213, 210, 75, 20});
     return tab;
 }
 
@@ -287,7 +292,7 @@ void MainWindow::showControlState(const QString& control)
 {
     const ControlStates& states = m_form.controls;
     if (control == Controls::StatusBar) {
-        if (auto* panel = findChild<QLabel*>(QStringLiteral("StatusBar1Panel")))
+        if (auto* panel = findChild<QLabel*>(QStringLiteral("statusPanel")))
             panel->setText(states.text(control));
         return;
     }
@@ -328,7 +333,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return QMainWindow::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_F1) {
-        run([this] { m_form.FormHelpKey(); });
+        run([this] { m_form.helpKeyPressed(); });
         return true;
     }
     if (isEnterKey(key) && widget == QApplication::focusWidget()) {
@@ -344,11 +349,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::handleEnter()
 {
-    run([this] { m_form.FormKeyPress(kEnter); });
+    run([this] { m_form.keyTyped(kEnter); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    m_form.FormClose();
+    m_form.close();
     event->accept();
 }

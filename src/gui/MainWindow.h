@@ -8,17 +8,17 @@
 class CarnivalGridView;
 class QPushButton;
 class QTabWidget;
-class TForm1;
+class MainController;
 
 /// The main window "Vorlix Pro 3": two tabs, each a list grid with its buttons above a browser view.
-/// It shows the state TForm1 owns and forwards every user event to TForm1's handlers.
+/// It shows the state MainController owns and forwards every user event to MainController's handlers.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
 
 public:
     /// view1 and view2 are the widgets of the two browser views; the window places them.
-    MainWindow(TForm1& form, QWidget* view1, QWidget* view2, QWidget* parent = nullptr);
+    MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWidget* parent = nullptr);
 
     /// Connects a control's click to a handler, run through the general error report.
     void onClick(const QString& control, std::function<void()> handler);
@@ -50,7 +50,7 @@ private:
     bool isInsideBrowser(QObject* object) const;
     void handleEnter();
 
-    TForm1& m_form;
+    MainController& m_form;
     QTabWidget* m_pages = nullptr;
     CarnivalGridView* m_grid1 = nullptr;
     CarnivalGridView* m_grid2 = nullptr;

@@ -6,11 +6,11 @@
 
 class AboutBox;
 class MainWindow;
-class QtUi;
+class QtDesktop;
 class QuickFinderWindow;
-class TForm2;
+class QuickFinderController;
 class SystemNetwork;
-class TForm1;
+class MainController;
 class WebEngineBrowserView;
 
 /// Everything the program shows, created in the program's order: the main window (with its logic
@@ -25,23 +25,22 @@ public:
     /// Runs the main window's start-up, then shows it.
     void start();
 
-    TForm1& form() { return *m_form; }
+    MainController& form() { return *m_form; }
     MainWindow& mainWindow() { return *m_window; }
     AboutBox& aboutBox() { return *m_about; }
     WebEngineBrowserView& view1() { return *m_view1; }
     WebEngineBrowserView& view2() { return *m_view2; }
-    QtUi& ui() { return *m_ui; }
-    TForm2& quickFinder() { return *m_form2; }
+    QtDesktop& desktop() { return *m_desktop; }
+    QuickFinderController& quickFinder();
     QuickFinderWindow& quickFinderWindow() { return *m_quickFinder; }
 
 private:
-    std::unique_ptr<QtUi> m_ui;
+    std::unique_ptr<QtDesktop> m_desktop;
     std::unique_ptr<SystemNetwork> m_network;
     std::unique_ptr<WebEngineBrowserView> m_view1;
     std::unique_ptr<WebEngineBrowserView> m_view2;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainController> m_form;
     std::unique_ptr<MainWindow> m_window;
     AboutBox* m_about = nullptr;
-    std::unique_ptr<TForm2> m_form2;
     QuickFinderWindow* m_quickFinder = nullptr;
 };

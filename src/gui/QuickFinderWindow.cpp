@@ -1,7 +1,7 @@
 #include "gui/QuickFinderWindow.h"
 
+#include "search/QuickFinderController.h"
 #include "search/QuickFinderControls.h"
-#include "search/TForm2.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -16,12 +16,12 @@ namespace {
 constexpr int kFullStop = 46;
 }
 
-QuickFinderWindow::QuickFinderWindow(TForm2& form, std::function<void(const std::function<void()>&)> run,
-                                     QWidget* parent)
+QuickFinderWindow::QuickFinderWindow(QuickFinderController& form,
+                                     std::function<void(const std::function<void()>&)> run, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_form(form),
       m_run(std::move(run))
 {
-    setObjectName(QStringLiteral("TForm2"));
+    setObjectName(QStringLiteral("QuickFinderController"));
     setWindowTitle(QuickFinder::kWindowCaption);
     QFont small = font();
     small.setPointSize(8);
@@ -33,12 +33,12 @@ QuickFinderWindow::QuickFinderWindow(TForm2& form, std::function<void(const std:
     connect(&form.controls, &ControlStates::changed, this, &QuickFinderWindow::showControlState);
     for (const QString& control : form.controls.controls())
         showControlState(control);
-    connect(&form, &TForm2::hideRequested, this, &QWidget::hide);
-    connect(&form.StringGrid1, &CarnivalList::currentRowChanged, this, &QuickFinderWindow::followCurrentRow);
-    const auto follow = [this] { followCurrentRow(m_form.StringGrid1.currentRow()); };
-    connect(&form.StringGrid1, &QAbstractItemModel::modelReset, this, follow);
-    connect(&form.StringGrid1, &QAbstractItemModel::rowsRemoved, this, follow);
-    connect(&form.StringGrid1, &QAbstractItemModel::rowsInserted, this, follow);
+    connect(&form, &QuickFinderController::hideRequested, this, &QWidget::hide);
+    connect(&form.results, &CarnivalList::currentRowChanged, this, &QuickFinderWindow::followCurrentRow);
+    const auto follow = [this] { followCurrentRow(m_form.results.currentRow()); };
+    connect(&form.results, &QAbstractItemModel::modelReset, this, follow);
+    connect(&form.results, &QAbstractItemModel::rowsRemoved, this, follow);
+    connect(&form.results, &QAbstractItemModel::rowsInserted, this, follow);
 }
 
 void QuickFinderWindow::build()
@@ -67,7 +67,7 @@ void QuickFinderWindow::build()
 
     m_results = new QTableView(box);
     m_results->setObjectName(QuickFinder::Results);
-    m_results->setModel(&m_form.StringGrid1);
+    m_results->setModel(&m_form.results);
     m_results->setToolTip(QuickFinder::kResultsHint);
     m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_results->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -92,12 +92,11 @@ void QuickFinderWindow::build()
                 [this, handler = std::move(handler)] { m_run(handler); });
     };
     addButton(QuickFinder::AddButton, QuickFinder::kAddToCurrentList,
-              [this] { m_form.spSkinButton1Click(); });
+              [this] { m_form.addSelectedResults(); });
     addButton(QuickFinder::DeleteRowButton, QStringLiteral("Delete Row"),
-              [this] { m_form.spSkinButton4Click(); });
-    addButton(QuickFinder::ClearAllButton, QStringLiteral("Clear All"),
-              [this] { m_form.btnClearAllClick(); });
-    addButton(QuickFinder::CloseButton, QStringLiteral("Close"), [this] { m_form.spSkinButton3Click(); });
+              [this] { m_form.deleteCurrentResult(); });
+    addButton(QuickFinder::ClearAllButton, QStringLiteral("Clear All"), [this] { m_form.clearAllResults(); });
+    addButton(QuickFinder::CloseButton, QStringLiteral("Close"), [this] { m_form.closeFinder(); });
     boxLayout->addLayout(buttons);
 
     auto* totals = new QHBoxLayout;
@@ -115,11 +114,11 @@ void QuickFinderWindow::build()
     count->setObjectName(QuickFinder::ResultCount);
     count->hide();
 
-    connect(find, &QPushButton::clicked, this, [this] { m_run([this] { m_form.btnFindClick(); }); });
+    connect(find, &QPushButton::clicked, this, [this] { m_run([this] { m_form.find(); }); });
     connect(m_keyword, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_run([this, text] { m_form.TextBoxKeywordChange(text); }); });
+            [this](const QString& text) { m_run([this, text] { m_form.keywordEdited(text); }); });
     connect(m_keyword, &QLineEdit::returnPressed, this,
-            [this] { m_run([this] { m_form.TextBoxKeywordKeyPress(13); }); });
+            [this] { m_run([this] { m_form.keywordKeyTyped(13); }); });
     setTabOrder(m_keyword, find);
     setTabOrder(find, m_results);
 }
@@ -153,7 +152,7 @@ void QuickFinderWindow::followCurrentRow(int row)
 {
     if (m_takingSelection)
         return;
-    const QModelIndex at = m_form.StringGrid1.index(row, 0);
+    const QModelIndex at = m_form.results.index(row, 0);
     m_results->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
                                                          QItemSelectionModel::Rows);
     m_results->scrollTo(at);
@@ -173,7 +172,7 @@ void QuickFinderWindow::takeUsersSelection()
     const int moving = m_results->selectionModel()->currentIndex().row();
     const int anchor = moving == top ? bottom : top;
     m_takingSelection = true;
-    m_form.StringGrid1.setCurrentRow(anchor);
+    m_form.results.setCurrentRow(anchor);
     m_form.setSelectionSpan(top, bottom);
     m_takingSelection = false;
 }
@@ -182,7 +181,7 @@ bool QuickFinderWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_results && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->text() == QStringLiteral(".")) {
-        m_run([this] { m_form.StringGrid1KeyPress(kFullStop); });
+        m_run([this] { m_form.resultsKeyTyped(kFullStop); });
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -191,6 +190,6 @@ bool QuickFinderWindow::eventFilter(QObject* watched, QEvent* event)
 bool QuickFinderWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
-        m_run([this] { m_form.FormActivate(); });
+        m_run([this] { m_form.activated(); });
     return QWidget::event(event);
 }

@@ -6,9 +6,9 @@
 
 class QLineEdit;
 class QTableView;
-class TForm2;
+class QuickFinderController;
 
-/// TForm2, the Quick Finder window: shows the logic's results grid and control states, and
+/// QuickFinderController, the Quick Finder window: shows the logic's results grid and control states, and
 /// forwards the keyword, the selection span and every button to the logic. Modeless; Close hides it.
 class QuickFinderWindow final : public QWidget
 {
@@ -16,7 +16,8 @@ class QuickFinderWindow final : public QWidget
 
 public:
     /// run passes a handler through the main window's general error report.
-    QuickFinderWindow(TForm2& form, std::function<void(const std::function<void()>&)> run, QWidget* parent);
+    QuickFinderWindow(QuickFinderController& form, std::function<void(const std::function<void()>&)> run,
+                      QWidget* parent);
 
     /// Shows the window at the front (both Quick Finder buttons of the main window).
     void showInFront();
@@ -31,7 +32,7 @@ private:
     void followCurrentRow(int row);
     void takeUsersSelection();
 
-    TForm2& m_form;
+    QuickFinderController& m_form;
     std::function<void(const std::function<void()>&)> m_run;
     QLineEdit* m_keyword = nullptr;
     QTableView* m_results = nullptr;

@@ -1,7 +1,7 @@
 #include "gui/UpdateWizardDialog.h"
 
 #include "gui/WizardPicture.h"
-#include "update/TWUWIZ.h"
+#include "update/UpdateWizardController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,12 +68,12 @@ QProgressBar* addBar(QWidget* page, const QString& name, int y)
 }
 } // namespace
 
-UpdateWizardDialog::UpdateWizardDialog(TWUWIZ& wizard, QWidget* parent)
+UpdateWizardDialog::UpdateWizardDialog(UpdateWizardController& wizard, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_wizard(wizard)
 {
-    setObjectName(QStringLiteral("TWUWIZ"));
+    setObjectName(QStringLiteral("UpdateWizardController"));
     setFixedSize(kClientSize);
     setModal(true);
     QPalette face = palette();
@@ -102,51 +102,51 @@ void UpdateWizardDialog::build()
 
     QWidget* start = addPage(QStringLiteral("TabSheet1"));
     addWrappedLabel(start, WelcomeLabel, QRect(0, 24, kLabelWidth, 60));
-    addButton(start, StartButton, &TWUWIZ::StartButtonClick);
+    addButton(start, StartButton, &UpdateWizardController::startClicked);
     qobject_cast<QPushButton*>(control(StartButton))->setDefault(true);
 
     QWidget* version = addPage(QStringLiteral("TabSheet2"));
     addWrappedLabel(version, VersionInfoLabel, QRect(0, 16, 305, 85));
-    addButton(version, ControlButton, &TWUWIZ::ControlButtonClick);
+    addButton(version, GetUpdateButton, &UpdateWizardController::getUpdateClicked);
 
     QWidget* notes = addPage(QStringLiteral("TabSheet3"));
-    addLabel(notes, Label1, {0, 8});
-    addMemo(notes, WhatsNewMemo, ViewinNotepad1, &TWUWIZ::ViewinNotepad1Click);
-    addButton(notes, NewButton, &TWUWIZ::NewButtonClick);
+    addLabel(notes, WhatsNewLabel, {0, 8});
+    addMemo(notes, WhatsNewMemo, ViewNotesInEditor, &UpdateWizardController::viewNotesInEditor);
+    addButton(notes, WhatsNewNextButton, &UpdateWizardController::whatsNewNextClicked);
 
     QWidget* agreement = addPage(QStringLiteral("TabSheet4"));
-    addLabel(agreement, Label2, {0, 8});
-    addMemo(agreement, EULAMemo, ViewinNotepad2, &TWUWIZ::ViewinNotepad2Click);
-    for (const auto& [name, y] : {std::pair{RAccept, 220}, {RNoAccept, 238}}) {
+    addLabel(agreement, AgreementLabel, {0, 8});
+    addMemo(agreement, AgreementMemo, ViewAgreementInEditor, &UpdateWizardController::viewAgreementInEditor);
+    for (const auto& [name, y] : {std::pair{AcceptRadio, 220}, {DeclineRadio, 238}}) {
         auto* radio = new QRadioButton(agreement);
         radio->setObjectName(name);
         radio->setGeometry(1, y, 224, kBarHeight);
-        connect(radio, &QRadioButton::clicked, this, [this] { run(&TWUWIZ::RAcceptClick); });
+        connect(radio, &QRadioButton::clicked, this, [this] { run(&UpdateWizardController::acceptChosen); });
     }
-    addButton(agreement, EULAButton, &TWUWIZ::EULAButtonClick);
+    addButton(agreement, AgreementNextButton, &UpdateWizardController::agreementNextClicked);
 
     QWidget* components = addPage(QStringLiteral("TabSheet5"));
-    addLabel(components, Label3, {0, 8});
+    addLabel(components, ComponentsLabel, {0, 8});
     m_components = new QListWidget(components);
-    m_components->setObjectName(CheckListBox1);
+    m_components->setObjectName(ComponentList);
     m_components->setGeometry(kMemo);
     m_components->setSelectionMode(QAbstractItemView::NoSelection);
     m_components->setUniformItemSizes(true);
-    addButton(components, FilesButton, &TWUWIZ::FilesButtonClick);
+    addButton(components, ComponentsNextButton, &UpdateWizardController::componentsNextClicked);
 
     QWidget* download = addPage(QStringLiteral("TabSheet6"));
-    addLabel(download, Label4, {0, 8});
-    addLabel(download, Label5, {0, 56}, 150);
+    addLabel(download, DownloadLabel, {0, 8});
+    addLabel(download, DownloadingLabel, {0, 56}, 150);
     addLabel(download, FileLabel, {152, 56}, kLabelWidth - 152);
     addBar(download, FileProgress, 80);
-    addLabel(download, Label6, {0, 136});
+    addLabel(download, TotalLabel, {0, 136});
     addBar(download, TotalProgress, 160);
-    addButton(download, CancelButton, &TWUWIZ::CancelButtonClick);
+    addButton(download, CancelButton, &UpdateWizardController::cancelClicked);
 
     QWidget* end = addPage(QStringLiteral("TabSheet7"));
-    addWrappedLabel(end, Label7, QRect(0, 8, kLabelWidth, 40));
-    addWrappedLabel(end, Label8, QRect(0, 96, kLabelWidth, 40));
-    addButton(end, RestartButton, &TWUWIZ::RestartButtonClick);
+    addWrappedLabel(end, EndLabel, QRect(0, 8, kLabelWidth, 40));
+    addWrappedLabel(end, RestartLabel, QRect(0, 96, kLabelWidth, 40));
+    addButton(end, RestartButton, &UpdateWizardController::restartClicked);
 }
 
 QWidget* UpdateWizardDialog::addPage(const QString& name)
@@ -157,7 +157,8 @@ QWidget* UpdateWizardDialog::addPage(const QString& name)
     return page;
 }
 
-void UpdateWizardDialog::addButton(QWidget* page, const QString& name, void (TWUWIZ::*handler)())
+void UpdateWizardDialog::addButton(QWidget* page, const QString& name,
+                                   void (UpdateWizardController::*handler)())
 {
     auto* button = new QPushButton(page);
     button->setObjectName(name);
@@ -166,7 +167,7 @@ void UpdateWizardDialog::addButton(QWidget* page, const QString& name, void (TWU
 }
 
 void UpdateWizardDialog::addMemo(QWidget* page, const QString& name, const QString& action,
-                                 void (TWUWIZ::*handler)())
+                                 void (UpdateWizardController::*handler)())
 {
     auto* memo = new QPlainTextEdit(page);
     memo->setObjectName(name);
@@ -182,7 +183,7 @@ void UpdateWizardDialog::addMemo(QWidget* page, const QString& name, const QStri
     connect(item, &QAction::triggered, this, [this, handler] { run(handler); });
 }
 
-void UpdateWizardDialog::run(void (TWUWIZ::*handler)())
+void UpdateWizardDialog::run(void (UpdateWizardController::*handler)())
 {
     m_wizard.dispatch([this, handler] { (m_wizard.*handler)(); });
 }
@@ -363,7 +364,7 @@ void UpdateWizardDialog::closeDialog()
 
 void UpdateWizardDialog::reject()
 {
-    if (m_closing || m_wizard.FormCloseQuery()) {
+    if (m_closing || m_wizard.mayClose()) {
         m_closing = true;
         QDialog::reject();
     }
@@ -376,5 +377,5 @@ void UpdateWizardDialog::showEvent(QShowEvent* event)
     if (m_activationQueued)
         return;
     m_activationQueued = true;
-    QTimer::singleShot(0, this, [this] { run(&TWUWIZ::FormActivate); });
+    QTimer::singleShot(0, this, [this] { run(&UpdateWizardController::activated); });
 }

@@ -6,16 +6,16 @@
 
 class QStackedWidget;
 class QListWidget;
-class TWUWIZ;
+class UpdateWizardController;
 
-/// TWUWIZ's window: seven pages without tabs beside the side picture, each page with its button
-/// at the same place. Shows what the wizard's logic sets and forwards every click to it.
+/// UpdateWizardController's window: seven pages without tabs beside the side picture, each page with its
+/// button at the same place. Shows what the wizard's logic sets and forwards every click to it.
 class UpdateWizardDialog final : public QDialog, public WizardView
 {
     Q_OBJECT
 
 public:
-    UpdateWizardDialog(TWUWIZ& wizard, QWidget* parent = nullptr);
+    UpdateWizardDialog(UpdateWizardController& wizard, QWidget* parent = nullptr);
     ~UpdateWizardDialog() override;
 
     using QDialog::setEnabled;
@@ -54,12 +54,13 @@ protected:
 private:
     void build();
     QWidget* addPage(const QString& name);
-    void addButton(QWidget* page, const QString& name, void (TWUWIZ::*handler)());
-    void addMemo(QWidget* page, const QString& name, const QString& action, void (TWUWIZ::*handler)());
-    void run(void (TWUWIZ::*handler)());
+    void addButton(QWidget* page, const QString& name, void (UpdateWizardController::*handler)());
+    void addMemo(QWidget* page, const QString& name, const QString& action,
+                 void (UpdateWizardController::*handler)());
+    void run(void (UpdateWizardController::*handler)());
     QWidget* control(const QString& name) const;
 
-    TWUWIZ& m_wizard;
+    UpdateWizardController& m_wizard;
     QStackedWidget* m_pages = nullptr;
     QListWidget* m_components = nullptr;
     bool m_busy = false;

@@ -228,7 +228,7 @@ void WebEngineBrowserView::finishLoad(quint64 load, bool ok, bool isHtml)
     emit LoadFinished(ok);
     emitCommandStates();
     if (isHtml)
-        emit DocumentComplete();
+        emit pageLoaded();
 }
 
 void WebEngineBrowserView::emitCommandStates()
@@ -236,8 +236,8 @@ void WebEngineBrowserView::emitCommandStates()
     if (!m_view)
         return;
     const QWebEngineHistory* history = m_view->history();
-    emit CommandStateChange(1, history->canGoForward());
-    emit CommandStateChange(2, history->canGoBack());
+    emit navigationStateChanged(1, history->canGoForward());
+    emit navigationStateChanged(2, history->canGoBack());
 }
 
 QVariant WebEngineBrowserView::run(const QString& body, const QJsonArray& arguments)

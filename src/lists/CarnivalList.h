@@ -16,7 +16,7 @@ class CarnivalList final : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    /// name is the grid's control name, such as "AdvStringGrid1".
+    /// name is the grid's control name, such as "currentListGrid".
     explicit CarnivalList(const QString& name, QObject* parent = nullptr);
 
     int rows() const { return static_cast<int>(m_rows.size()); }

@@ -1,13 +1,13 @@
 #include "lists/ListFiles.h"
 
-#include "app/ControlStates.h"
-#include "app/TForm1.h"
-#include "app/Ui.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFile.h"
 #include "lists/OldListFormat.h"
 #include "lists/RowOperations.h"
 #include "lists/StateFile.h"
+#include "platform/ControlNames.h"
+#include "platform/ControlStates.h"
+#include "platform/Desktop.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,21 +19,22 @@ const QString kConvertQuestion =
                    "the new format now?");
 const QString kListExtension = QStringLiteral(".bcl");
 
-QList<Ui::FileFilter> openFilters()
+QList<Desktop::FileFilter> openFilters()
 {
     return {{QStringLiteral("Blog Carnival List (*.bcl)"), QStringLiteral("*.bcl")},
             {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")}};
 }
 
-QList<Ui::FileFilter> saveFilters()
+QList<Desktop::FileFilter> saveFilters()
 {
     return {{QStringLiteral("Blog Carnival List (*.bcl)"), QStringLiteral("*.bcl")},
             {QStringLiteral("All files (*.*)"), QStringLiteral("*.*")}};
 }
 } // namespace
 
-ListFiles::ListFiles(Ui& ui, CarnivalList& currentList, CarnivalList& newList, ControlStates& controls)
-    : m_ui(ui), m_current(currentList), m_new(newList), m_controls(controls)
+ListFiles::ListFiles(Desktop& desktop, CarnivalList& currentList, CarnivalList& newList,
+                     ControlStates& controls)
+    : m_desktop(desktop), m_current(currentList), m_new(newList), m_controls(controls)
 {}
 
 std::optional<QString> ListFiles::listName() const
@@ -59,12 +60,12 @@ void ListFiles::setListTotal()
     m_controls.setText(Controls::ListTotal, QString::number(m_current.rows()));
 }
 
-// Same end as ClearAllRows (an empty list, row 0 current, the grid focused) in one step, so that
+// Same end as clearAllRows (an empty list, row 0 current, the grid focused) in one step, so that
 // replacing a long list costs no more than loading it.
 void ListFiles::clearCurrentList()
 {
     if (!m_current.isEmptyList())
-        m_ui.setFocus(m_current.objectName());
+        m_desktop.setFocus(m_current.objectName());
     m_current.replaceRows({}, m_current.columns());
     m_current.setCurrentRow(0);
 }
@@ -75,10 +76,10 @@ void ListFiles::loadCurrentList(const QStringList& lines)
 {
     ListFile::fillGrid(lines, ListFile::kDelimiter, m_current);
     if (!lines.isEmpty())
-        AppendBlankRow(m_current);
+        appendBlankRow(m_current);
 }
 
-void ListFiles::TestFile()
+void ListFiles::reopenLastList()
 {
     const std::optional<QString> path = StateFile::readListPath();
     if (!path)
@@ -97,7 +98,7 @@ void ListFiles::convertOldList(const QString& path, const QStringList& lines)
 {
     // Any answer but Yes leaves the old file and the state file alone: the question comes back
     // at the next start.
-    if (!m_ui.askYesNo(kConvertTitle, kConvertQuestion, Ui::Icon::Question))
+    if (!m_desktop.askYesNo(kConvertTitle, kConvertQuestion, Desktop::Icon::Question))
         return;
     QStringList converted;
     converted.reserve(lines.size());
@@ -109,16 +110,16 @@ void ListFiles::convertOldList(const QString& path, const QStringList& lines)
         setListFile(path);
 }
 
-void ListFiles::WriteDat()
+void ListFiles::saveState()
 {
     if (m_listFile)
         StateFile::write(*m_listFile);
 }
 
-void ListFiles::btnOpenListClick()
+void ListFiles::openList()
 {
     const QString path =
-        m_ui.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(), QDir::currentPath());
+        m_desktop.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(), QDir::currentPath());
     if (path.isEmpty())
         return;
     // Read first: a file that cannot be read must not cost the user the list on screen.
@@ -131,7 +132,7 @@ void ListFiles::btnOpenListClick()
 
 std::optional<QString> ListFiles::askSaveFileName()
 {
-    QString path = m_ui.saveFileName(QStringLiteral("Save file"), saveFilters(), QDir::currentPath());
+    QString path = m_desktop.saveFileName(QStringLiteral("Save file"), saveFilters(), QDir::currentPath());
     if (path.isEmpty())
         return std::nullopt;
     if (!QFileInfo(path).fileName().contains(u'.'))
@@ -139,7 +140,7 @@ std::optional<QString> ListFiles::askSaveFileName()
     return path;
 }
 
-void ListFiles::btnSaveClick()
+void ListFiles::saveCurrentList()
 {
     const std::optional<QString> path = askSaveFileName();
     if (!path)
@@ -148,7 +149,7 @@ void ListFiles::btnSaveClick()
     setListFile(*path);
 }
 
-void ListFiles::btnSaveNewListClick()
+void ListFiles::saveNewList()
 {
     if (const std::optional<QString> path = askSaveFileName())
         SaveTabDelimited(*path, m_new);

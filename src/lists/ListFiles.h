@@ -6,7 +6,7 @@
 
 class CarnivalList;
 class ControlStates;
-class Ui;
+class Desktop;
 
 /// The list-file commands of the main window: Open List, Save, Save List, the start-up load
 /// (with the conversion of old-format lists) and the state file written at close. Owns the
@@ -14,20 +14,20 @@ class Ui;
 class ListFiles final
 {
 public:
-    ListFiles(Ui& ui, CarnivalList& currentList, CarnivalList& newList, ControlStates& controls);
+    ListFiles(Desktop& desktop, CarnivalList& currentList, CarnivalList& newList, ControlStates& controls);
 
     /// Start-up: reopens the list that the state file names, converting an old-format list when
     /// the user agrees. Errors are thrown with the system's reason.
-    void TestFile();
+    void reopenLastList();
     /// Close: names the current list's file in the state file; without one it is left as it is.
-    void WriteDat();
+    void saveState();
 
     /// Open List. A file that cannot be read leaves the list, its name and its file as they were.
-    void btnOpenListClick();
+    void openList();
     /// Save: writes the current list and makes the saved file the current list's file.
-    void btnSaveClick();
+    void saveCurrentList();
     /// Save List: writes the new list and changes nothing else.
-    void btnSaveNewListClick();
+    void saveNewList();
 
     /// The list-name label's line: none until a list is loaded, opened or saved.
     std::optional<QString> listName() const;
@@ -45,7 +45,7 @@ private:
     std::optional<QString> askSaveFileName();
     void setListTotal();
 
-    Ui& m_ui;
+    Desktop& m_desktop;
     CarnivalList& m_current;
     CarnivalList& m_new;
     ControlStates& m_controls;

@@ -3,16 +3,16 @@
 #include <QString>
 
 class CarnivalList;
-class Ui;
+class Desktop;
 
 /// Removes row r: the rows below move up and the last row goes. With r equal to the row count
 /// nothing moves and the last row is dropped as it is. The grid takes the keyboard focus.
-void DeleteStringGridRow1(CarnivalList& grid, int r, Ui& ui);
+void deleteGridRow(CarnivalList& grid, int r, Desktop& desktop);
 /// Removes the current row until the grid is an empty list; row 0 ends current.
-void ClearAllRows(CarnivalList& grid, Ui& ui);
+void clearAllRows(CarnivalList& grid, Desktop& desktop);
 /// Adds one blank row after the last.
-void AppendBlankRow(CarnivalList& grid);
+void appendBlankRow(CarnivalList& grid);
 /// True when the carnival ref column of some row equals text, ignoring letter case.
-bool FindDupes(const CarnivalList& grid, const QString& text);
+bool containsCarnival(const CarnivalList& grid, const QString& text);
 /// Makes current the first row whose carnival ref equals ref, ignoring letter case; false when none.
-bool SelectRowByRef(CarnivalList& grid, const QString& ref);
+bool selectRowByRef(CarnivalList& grid, const QString& ref);

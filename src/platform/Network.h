@@ -9,12 +9,12 @@ public:
     virtual ~Network() = default;
     /// True when address can be reached: it lies on loopback, or a network interface other than
     /// loopback is up. A failing query counts as offline.
-    virtual bool IsOnline(const QString& address) const = 0;
+    virtual bool isOnline(const QString& address) const = 0;
 };
 
 /// The operating system's view of the connection.
 class SystemNetwork final : public Network
 {
 public:
-    bool IsOnline(const QString& address) const override;
+    bool isOnline(const QString& address) const override;
 };

@@ -1,10 +1,13 @@
 #include "search/InactiveCheck.h"
 
-#include "app/TForm1.h"
-#include "app/Ui.h"
+#include "lists/CarnivalList.h"
 #include "lists/RowOperations.h"
+#include "platform/ControlNames.h"
+#include "platform/ControlStates.h"
+#include "platform/Desktop.h"
 #include "search/DropDownMarkup.h"
 #include "site/BrowserView.h"
+#include "site/PageAccess.h"
 #include "site/SubmitPage.h"
 
 namespace {
@@ -17,17 +20,17 @@ const QString kNotLoaded = QStringLiteral(
     "The website appears to be offline, or has not finished loading\n\nCheck your internet connection");
 } // namespace
 
-void InactiveCheck::btnShowInactivesClick()
+void InactiveCheck::checkInactives()
 {
-    if (!m_form.pageAccess().IsOnline()) {
-        m_form.ui.showMessage(kNoResponse);
+    if (!m_page.isOnline()) {
+        m_desktop.showMessage(kNoResponse);
         return;
     }
-    if (m_form.AdvStringGrid1.rows() < 2) {
-        m_form.ui.showMessage(kNothingInList);
+    if (m_list.rows() < 2) {
+        m_desktop.showMessage(kNothingInList);
         return;
     }
-    CheckCarnivals();
+    checkCarnivals();
 }
 
 // Preparation: the view must hold a document, and that document must be the form itself.
@@ -35,22 +38,22 @@ bool InactiveCheck::onSubmitPage()
 {
     bool loaded = false;
     try {
-        loaded = m_form.EmbeddedWB1.DocumentLoaded();
-        if (loaded && !m_form.pageAccess().OnDefaultPage(m_form.EmbeddedWB1)) {
-            m_form.ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+        loaded = m_view.DocumentLoaded();
+        if (loaded && !m_page.onDefaultPage(m_view)) {
+            m_desktop.showMessage(SubmitPage::kNotDefaultPageMessage);
             return false;
         }
     } catch (const PageError&) {
         loaded = false;
     }
     if (!loaded)
-        m_form.ui.showMessage(SubmitPage::kPageErrorMessage);
+        m_desktop.showMessage(SubmitPage::kPageErrorMessage);
     return loaded;
 }
 
-void InactiveCheck::CheckCarnivals()
+void InactiveCheck::checkCarnivals()
 {
-    BrowserView& view = m_form.EmbeddedWB1;
+    BrowserView& view = m_view;
     if (!onSubmitPage())
         return;
     try {
@@ -58,21 +61,21 @@ void InactiveCheck::CheckCarnivals()
         // Without the carnival drop-down there is nothing to compare with: every entry would
         // look expired.
         if (dropDowns.isEmpty()) {
-            m_form.ui.showMessage(SubmitPage::kPageErrorMessage);
+            m_desktop.showMessage(SubmitPage::kPageErrorMessage);
             return;
         }
         const Findings findings = findInactive(DropDownMarkup::values(view.outerHTML(dropDowns.first())));
         if (findings.reportLines.isEmpty()) {
-            m_form.ui.showMessage(kAllCurrent);
+            m_desktop.showMessage(kAllCurrent);
             return;
         }
-        if (!m_form.ui.askYesNo(kQuestionTitle, questionText(findings.reportLines), Ui::Icon::Question))
+        if (!m_desktop.askYesNo(kQuestionTitle, questionText(findings.reportLines), Desktop::Icon::Question))
             return;
         removeRows(findings.refs);
         setListTotal();
     } catch (const PageError&) {
         setListTotal();
-        m_form.ui.showMessage(kNotLoaded);
+        m_desktop.showMessage(kNotLoaded);
     }
 }
 
@@ -80,7 +83,7 @@ void InactiveCheck::CheckCarnivals()
 InactiveCheck::Findings InactiveCheck::findInactive(const QSet<QString>& offered)
 {
     Findings findings;
-    CarnivalList& grid = m_form.AdvStringGrid1;
+    CarnivalList& grid = m_list;
     for (int row = 0; row < grid.rows(); ++row) {
         grid.setCurrentRow(row);
         const QString ref = grid.cell(Column::CarnivalRef, row);
@@ -104,14 +107,14 @@ QString InactiveCheck::questionText(const QStringList& reportLines)
 // Each lookup finds the first remaining row of that carnival, so repeated entries all go.
 void InactiveCheck::removeRows(const QStringList& refs)
 {
-    CarnivalList& grid = m_form.AdvStringGrid1;
+    CarnivalList& grid = m_list;
     for (const QString& ref : refs) {
-        if (SelectRowByRef(grid, ref))
-            DeleteStringGridRow1(grid, grid.currentRow(), m_form.ui);
+        if (selectRowByRef(grid, ref))
+            deleteGridRow(grid, grid.currentRow(), m_desktop);
     }
 }
 
 void InactiveCheck::setListTotal()
 {
-    m_form.controls.setText(Controls::ListTotal, QString::number(m_form.AdvStringGrid1.rows()));
+    m_controls.setText(Controls::ListTotal, QString::number(m_list.rows()));
 }

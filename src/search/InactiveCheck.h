@@ -4,7 +4,11 @@
 #include <QString>
 #include <QStringList>
 
-class TForm1;
+class BrowserView;
+class CarnivalList;
+class ControlStates;
+class Desktop;
+class PageAccess;
 
 /// Check Inactives: compares every entry of the current list with the carnivals that the
 /// submission form in the first tab's view offers now, reports the entries whose carnival it no
@@ -13,12 +17,15 @@ class TForm1;
 class InactiveCheck final
 {
 public:
-    explicit InactiveCheck(TForm1& form) : m_form(form) {}
+    InactiveCheck(Desktop& desktop, PageAccess& page, BrowserView& view, CarnivalList& list,
+                  ControlStates& controls)
+        : m_desktop(desktop), m_page(page), m_view(view), m_list(list), m_controls(controls)
+    {}
 
     /// The button's handler: the connection and list-size guards, then the check.
-    void btnShowInactivesClick();
+    void checkInactives();
     /// One check of the current list against the page of the first tab's view.
-    void CheckCarnivals();
+    void checkCarnivals();
 
     /// The question asked before removal, one "* name" line per inactive entry.
     static QString questionText(const QStringList& reportLines);
@@ -35,5 +42,9 @@ private:
     void removeRows(const QStringList& refs);
     void setListTotal();
 
-    TForm1& m_form;
+    Desktop& m_desktop;
+    PageAccess& m_page;
+    BrowserView& m_view;
+    CarnivalList& m_list;
+    ControlStates& m_controls;
 };

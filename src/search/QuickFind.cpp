@@ -1,8 +1,8 @@
 #include "search/QuickFind.h"
 
-#include "app/ControlStates.h"
 #include "lists/CarnivalList.h"
 #include "lists/RowOperations.h"
+#include "platform/ControlStates.h"
 #include "search/DropDownMarkup.h"
 #include "search/QuickFinderControls.h"
 #include "site/BrowserView.h"
@@ -13,7 +13,7 @@ namespace {
 void appendResults(CarnivalList& results, const QList<DropDownOption>& found)
 {
     if (!results.isBlankRow(results.rows() - 1))
-        AppendBlankRow(results);
+        appendBlankRow(results);
     const int first = results.rows() - 1;
     results.setRows(results.rows() + static_cast<int>(found.size()));
     for (int i = 0; i < found.size(); ++i) {

@@ -1,21 +1,29 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /// Object names, captions and hints of the Quick Finder window's controls.
 namespace QuickFinder {
-inline const QString Keyword = QStringLiteral("TextBoxKeyword");
-inline const QString KeywordLabel = QStringLiteral("spSkinTextLabelKeyword");
-inline const QString FindButton = QStringLiteral("btnFind");
-inline const QString Results = QStringLiteral("StringGrid1");
-inline const QString AddButton = QStringLiteral("spSkinButton1");
-inline const QString DeleteRowButton = QStringLiteral("spSkinButton4");
-inline const QString ClearAllButton = QStringLiteral("btnClearAll");
-inline const QString CloseButton = QStringLiteral("spSkinButton3");
-inline const QString TotalLabel = QStringLiteral("spSkinTextLabel1");
-inline const QString FoundResults = QStringLiteral("TextLabelFoundResults1");
-inline const QString ResultCount = QStringLiteral("TextLabelResults");
-inline const QString GroupBox = QStringLiteral("spSkinGroupBox1");
+inline const QString Keyword = QStringLiteral("keywordBox");
+inline const QString KeywordLabel = QStringLiteral("keywordLabel");
+inline const QString FindButton = QStringLiteral("findButton");
+inline const QString Results = QStringLiteral("resultsGrid");
+inline const QString AddButton = QStringLiteral("addResultsButton");
+inline const QString DeleteRowButton = QStringLiteral("deleteResultButton");
+inline const QString ClearAllButton = QStringLiteral("clearAllResultsButton");
+inline const QString CloseButton = QStringLiteral("closeFinderButton");
+inline const QString TotalLabel = QStringLiteral("resultsTotalLabel");
+inline const QString FoundResults = QStringLiteral("foundResultsLabel");
+inline const QString ResultCount = QStringLiteral("resultCountLabel");
+inline const QString GroupBox = QStringLiteral("finderGroup");
+
+/// Every control name above: the window's control states accept these and no others.
+inline QStringList all()
+{
+    return {Keyword,        KeywordLabel, FindButton, Results,      AddButton,   DeleteRowButton,
+            ClearAllButton, CloseButton,  TotalLabel, FoundResults, ResultCount, GroupBox};
+}
 
 inline const QString kWindowCaption = QStringLiteral("Vorlix Pro Quick Finder");
 inline const QString kGroupCaption = QStringLiteral("Quickly Locate Blog Carnivals");

@@ -65,9 +65,9 @@ public:
 
 signals:
     /// Command 1: forward navigation became possible or not; 2: the same for back.
-    void CommandStateChange(int command, bool enable);
+    void navigationStateChanged(int command, bool enable);
     /// A document finished loading.
-    void DocumentComplete();
+    void pageLoaded();
     /// A page load began (a navigation, a reload or a submitted form).
     void LoadStarted();
     /// The load begun last ended, successfully or not.

@@ -1,9 +1,9 @@
 #include "site/CarnivalOptions.h"
 
-#include "app/ControlStates.h"
-#include "app/Ui.h"
 #include "lists/CarnivalList.h"
 #include "lists/RowOperations.h"
+#include "platform/ControlStates.h"
+#include "platform/Desktop.h"
 #include "site/BrowserView.h"
 #include "site/FormTab.h"
 #include "site/PageAccess.h"
@@ -44,8 +44,9 @@ bool truthOf(const QString& value)
 }
 } // namespace
 
-CarnivalOptions::CarnivalOptions(PageAccess& page, Ui& ui, ControlStates& controls, bool& duplicateFound)
-    : m_page(page), m_ui(ui), m_controls(controls), m_duplicateFound(duplicateFound)
+CarnivalOptions::CarnivalOptions(PageAccess& page, Desktop& desktop, ControlStates& controls,
+                                 bool& duplicateFound)
+    : m_page(page), m_desktop(desktop), m_controls(controls), m_duplicateFound(duplicateFound)
 {}
 
 void CarnivalOptions::reportingPageErrors(const std::function<void()>& steps)
@@ -53,7 +54,7 @@ void CarnivalOptions::reportingPageErrors(const std::function<void()>& steps)
     try {
         steps();
     } catch (const std::exception&) {
-        m_ui.showMessage(SubmitPage::kPageErrorMessage);
+        m_desktop.showMessage(SubmitPage::kPageErrorMessage);
     }
 }
 
@@ -62,7 +63,7 @@ void CarnivalOptions::setCount(const FormTab& tab)
     m_controls.setText(tab.countLabel, QString::number(tab.grid.rows()));
 }
 
-void CarnivalOptions::AddClick(const FormTab& tab)
+void CarnivalOptions::addChosenCarnival(const FormTab& tab)
 {
     if (tab.addErrorCoversChecks) {
         reportingPageErrors([&] {
@@ -78,14 +79,14 @@ bool CarnivalOptions::prepareAdd(const FormTab& tab)
 {
     CarnivalList& grid = tab.grid;
     if (grid.isBlankRow(grid.rows() - 1))
-        DeleteStringGridRow1(grid, grid.rows() - 1, m_ui);
+        deleteGridRow(grid, grid.rows() - 1, m_desktop);
     grid.setCurrentRow(0);
-    if (!m_page.IsOnline()) {
-        m_ui.showMessage(SubmitPage::kOfflineMessage);
+    if (!m_page.isOnline()) {
+        m_desktop.showMessage(SubmitPage::kOfflineMessage);
         return false;
     }
-    if (!m_page.OnDefaultPage(tab.view)) {
-        m_ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+    if (!m_page.onDefaultPage(tab.view)) {
+        m_desktop.showMessage(SubmitPage::kNotDefaultPageMessage);
         return false;
     }
     return true;
@@ -98,22 +99,22 @@ void CarnivalOptions::addChosen(const FormTab& tab)
         throw PageError(QStringLiteral("The form has no carnival drop-down"));
     if (valueOf(tab.view, *carnival) == QLatin1String("0"))
         return; // nothing chosen
-    const bool added = AddCarnival(tab.view, tab.grid);
+    const bool added = addCarnival(tab.view, tab.grid);
     if (m_duplicateFound) {
         m_duplicateFound = false;
         return;
     }
     // A category read without its carnival would land in whatever row is last.
     if (added)
-        AddCategories(tab.view, tab.grid);
+        addCategories(tab.view, tab.grid);
     setCount(tab);
     m_duplicateFound = false;
 }
 
-bool CarnivalOptions::AddCarnival(BrowserView& view, CarnivalList& grid)
+bool CarnivalOptions::addCarnival(BrowserView& view, CarnivalList& grid)
 {
-    if (!m_page.IsOnline()) {
-        m_ui.showMessage(
+    if (!m_page.isOnline()) {
+        m_desktop.showMessage(
             QStringLiteral("There is no response from the website, check your internet connection"));
         return false;
     }
@@ -123,31 +124,31 @@ bool CarnivalOptions::AddCarnival(BrowserView& view, CarnivalList& grid)
         // row; a last row that holds an entry is never written over.
         const bool append = !grid.isBlankRow(grid.currentRow()) || !grid.isBlankRow(grid.rows() - 1);
         if (append)
-            AppendBlankRow(grid);
+            appendBlankRow(grid);
         grid.setCurrentRow(0);
         const int target = grid.rows() - 1;
-        scratch.RichEdit1.clear();
+        scratch.markup.clear();
         bool added = false;
         for (const Element select : view.elementsNamed(kCarnivalSelect)) {
             const QString value = valueOf(view, select);
-            scratch.RichEdit1 = view.outerHTML(select);
+            scratch.markup = view.outerHTML(select);
             const double number = numberOf(value);
             if (number == 0) {
-                m_ui.showMessage(QStringLiteral("no carnival"));
+                m_desktop.showMessage(QStringLiteral("no carnival"));
                 grid.setCurrentRow(0);
                 return false;
             }
             if (number > 0) {
-                m_page.FindText(value);
-                if (FindDupes(grid, value)) {
-                    m_ui.showMessage(QStringLiteral("This carnival is already in the list"));
+                m_page.findChosenText(value);
+                if (containsCarnival(grid, value)) {
+                    m_desktop.showMessage(QStringLiteral("This carnival is already in the list"));
                     grid.setCurrentRow(target);
                     if (append)
-                        DeleteStringGridRow1(grid, grid.rows(), m_ui);
+                        deleteGridRow(grid, grid.rows(), m_desktop);
                     m_duplicateFound = true;
                     return false;
                 }
-                grid.setCell(Column::Carnival, target, scratch.TextBoxTemp2);
+                grid.setCell(Column::Carnival, target, scratch.chosenText);
                 grid.setCell(Column::CarnivalRef, target, value);
                 grid.setCurrentRow(target);
                 added = true;
@@ -155,22 +156,22 @@ bool CarnivalOptions::AddCarnival(BrowserView& view, CarnivalList& grid)
         }
         return added;
     } catch (const std::exception&) {
-        m_ui.showMessage(QStringLiteral("Error in AddCarnival()"));
+        m_desktop.showMessage(QStringLiteral("Error in addCarnival()"));
         return false;
     }
 }
 
-void CarnivalOptions::AddCategories(BrowserView& view, CarnivalList& grid)
+void CarnivalOptions::addCategories(BrowserView& view, CarnivalList& grid)
 {
     ScratchValues& scratch = m_page.scratch();
     const int target = grid.rows() - 1;
-    scratch.RichEdit1.clear();
+    scratch.markup.clear();
     for (const Element select : view.elementsNamed(kCategorySelect)) {
         const QString value = valueOf(view, select);
-        scratch.RichEdit1 = view.outerHTML(select);
+        scratch.markup = view.outerHTML(select);
         if (truthOf(value)) {
-            m_page.FindText(value);
-            grid.setCell(Column::Category, target, scratch.TextBoxTemp2);
+            m_page.findChosenText(value);
+            grid.setCell(Column::Category, target, scratch.chosenText);
             grid.setCell(Column::CategoryRef, target, value);
         } else {
             grid.setCell(Column::Category, target, kNoCategory);
@@ -183,20 +184,20 @@ void CarnivalOptions::AddCategories(BrowserView& view, CarnivalList& grid)
         grid.setCurrentRow(target);
     } else {
         grid.setCurrentRow(target);
-        scratch.TextBoxTemp2.clear();
+        scratch.chosenText.clear();
     }
 }
 
-void CarnivalOptions::ChangeCategoryClick(const FormTab& tab)
+void CarnivalOptions::changeCategory(const FormTab& tab)
 {
-    if (!m_page.IsOnline()) {
-        m_ui.showMessage(SubmitPage::kOfflineMessage);
+    if (!m_page.isOnline()) {
+        m_desktop.showMessage(SubmitPage::kOfflineMessage);
         return;
     }
-    ChangeCategories(tab.view, tab.grid);
+    changeCategories(tab.view, tab.grid);
 }
 
-void CarnivalOptions::ChangeCategories(BrowserView& view, CarnivalList& grid)
+void CarnivalOptions::changeCategories(BrowserView& view, CarnivalList& grid)
 {
     ScratchValues& scratch = m_page.scratch();
     reportingPageErrors([&] {
@@ -205,10 +206,10 @@ void CarnivalOptions::ChangeCategories(BrowserView& view, CarnivalList& grid)
             if (view.getAttribute(select, QStringLiteral("name")) == kCategorySelect) {
                 const QString value = view.getAttribute(select, kValue).value_or(QString());
                 grid.setCell(Column::CategoryRef, row, value);
-                scratch.TextBoxTemp2 = value;
-                scratch.RichEdit1 = view.outerHTML(select);
-                m_page.FindText(value);
-                grid.setCell(Column::Category, row, scratch.TextBoxTemp2);
+                scratch.chosenText = value;
+                scratch.markup = view.outerHTML(select);
+                m_page.findChosenText(value);
+                grid.setCell(Column::Category, row, scratch.chosenText);
             } else {
                 // The last drop-down decides: one after the category drop-down overrides it.
                 grid.setCell(Column::Category, row, kNoCategory);
@@ -217,22 +218,22 @@ void CarnivalOptions::ChangeCategories(BrowserView& view, CarnivalList& grid)
     });
 }
 
-void CarnivalOptions::SelectionChanged(const FormTab& tab)
+void CarnivalOptions::selectionChanged(const FormTab& tab)
 {
-    if (!m_page.IsOnline())
+    if (!m_page.isOnline())
         return;
-    const bool addFocused = m_ui.focusedControl() == tab.addButton;
+    const bool addFocused = m_desktop.focusedControl() == tab.addButton;
     if (addFocused && !tab.addFocusSkipsOnlyCarnival)
         return;
-    if (!m_page.OnDefaultPage(tab.view)) {
+    if (!m_page.onDefaultPage(tab.view)) {
         if (tab.selectionNavigatesBack)
             tab.view.Navigate(m_page.address());
         else
-            m_ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+            m_desktop.showMessage(SubmitPage::kNotDefaultPageMessage);
         return;
     }
     const int row = tab.grid.currentRow();
     if (!addFocused)
-        m_page.SetCarnival(tab.grid.cell(Column::CarnivalRef, row), tab.view);
-    m_page.SetCategory(tab.grid.cell(Column::CategoryRef, row), tab.view, tab.grid);
+        m_page.setCarnival(tab.grid.cell(Column::CarnivalRef, row), tab.view);
+    m_page.setCategory(tab.grid.cell(Column::CategoryRef, row), tab.view, tab.grid);
 }

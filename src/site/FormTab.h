@@ -5,6 +5,13 @@
 class BrowserView;
 class CarnivalList;
 
+/// The main window's two tabs: the current list with the form it submits, and the new list.
+enum class Tab
+{
+    CurrentList,
+    NewList
+};
+
 /// One tab of the main window as the form operations see it: its view of the submission form, its
 /// list, its controls, and the few points where the two tabs behave differently.
 struct FormTab

@@ -1,8 +1,8 @@
 #include "site/PageAccess.h"
 
-#include "app/ControlStates.h"
-#include "app/Ui.h"
 #include "lists/CarnivalList.h"
+#include "platform/ControlStates.h"
+#include "platform/Desktop.h"
 #include "platform/Network.h"
 #include "site/FormTab.h"
 #include "site/SubmitPage.h"
@@ -17,29 +17,30 @@ constexpr int kForwardCommand = 1;
 constexpr int kBackCommand = 2;
 } // namespace
 
-PageAccess::PageAccess(Ui& ui, const Network& network, ControlStates& controls, ScratchValues& scratch,
-                       QString address)
-    : m_ui(ui), m_network(network), m_controls(controls), m_scratch(scratch), m_address(std::move(address))
+PageAccess::PageAccess(Desktop& desktop, const Network& network, ControlStates& controls,
+                       ScratchValues& scratch, QString address)
+    : m_desktop(desktop), m_network(network), m_controls(controls), m_scratch(scratch),
+      m_address(std::move(address))
 {}
 
-bool PageAccess::IsOnline() const
+bool PageAccess::isOnline() const
 {
-    return m_network.IsOnline(m_address);
+    return m_network.isOnline(m_address);
 }
 
-bool PageAccess::OnDefaultPage(BrowserView& view)
+bool PageAccess::onDefaultPage(BrowserView& view)
 {
-    m_scratch.TextBoxTemp2 = view.LocationURL();
-    const bool onForm = m_scratch.TextBoxTemp2 == m_address;
-    m_scratch.TextBoxTemp2.clear();
+    m_scratch.chosenText = view.LocationURL();
+    const bool onForm = m_scratch.chosenText == m_address;
+    m_scratch.chosenText.clear();
     return onForm;
 }
 
-void PageAccess::FindText(const QString& value)
+void PageAccess::findChosenText(const QString& value)
 {
     try {
         const QString chosen = QStringLiteral("<OPTION value=") + value + QStringLiteral(" selected>");
-        const QString& markup = m_scratch.RichEdit1;
+        const QString& markup = m_scratch.markup;
         const int start = instr(1, markup, chosen);
         if (start <= 0)
             return;
@@ -49,14 +50,14 @@ void PageAccess::FindText(const QString& value)
         m_scratch.searchPosition = start - 2;
         const int textBegin = start - 2 + static_cast<int>(chosen.size());
         const int textEnd = end - 2;
-        m_scratch.TextBoxTemp2 = decodeOptionText(markup.mid(textBegin, textEnd - textBegin));
-        m_scratch.RichEdit1.clear();
+        m_scratch.chosenText = decodeOptionText(markup.mid(textBegin, textEnd - textBegin));
+        m_scratch.markup.clear();
     } catch (const std::exception&) {
-        m_ui.showMessage(QStringLiteral("There was an error in FindText()"));
+        m_desktop.showMessage(QStringLiteral("There was an error in findChosenText()"));
     }
 }
 
-bool PageAccess::FireElementEvent(BrowserView& view, std::optional<Element> element, const QString& eventName)
+bool PageAccess::fireElementEvent(BrowserView& view, std::optional<Element> element, const QString& eventName)
 {
     try {
         if (!element)
@@ -64,37 +65,37 @@ bool PageAccess::FireElementEvent(BrowserView& view, std::optional<Element> elem
         view.FireEvent(*element, eventName);
         return true;
     } catch (const std::exception&) {
-        m_ui.showMessage(SubmitPage::kPageErrorMessage);
+        m_desktop.showMessage(SubmitPage::kPageErrorMessage);
         return false;
     }
 }
 
-void PageAccess::SetCarnival(const QString& ref, BrowserView& view)
+void PageAccess::setCarnival(const QString& ref, BrowserView& view)
 {
-    if (!IsOnline())
+    if (!isOnline())
         return;
     try {
         for (const Element select : view.elementsNamed(kCarnivalSelect))
             view.setAttribute(select, kValue, ref);
     } catch (const std::exception&) {
-        m_ui.showMessage(QStringLiteral("Exception error in SetCarnival()"));
+        m_desktop.showMessage(QStringLiteral("Exception error in setCarnival()"));
     }
 }
 
-void PageAccess::SetCategory(const QString& ref, BrowserView& view, const CarnivalList& grid)
+void PageAccess::setCategory(const QString& ref, BrowserView& view, const CarnivalList& grid)
 {
     try {
         for (const Element select : view.elementsNamed(kCategorySelect))
             view.setAttribute(select, kValue, ref);
         // The carnival drop-down's handler is the one that brings the page up to date.
-        FireElementEvent(view, view.getElementById(kCarnivalSelect), QStringLiteral("onchange"));
-        m_ui.setFocus(grid.objectName());
+        fireElementEvent(view, view.getElementById(kCarnivalSelect), QStringLiteral("onchange"));
+        m_desktop.setFocus(grid.objectName());
     } catch (const std::exception&) {
-        m_ui.showMessage(QStringLiteral("Exception error in SetCategory"));
+        m_desktop.showMessage(QStringLiteral("Exception error in setCategory"));
     }
 }
 
-void PageAccess::DocumentComplete(const FormTab& tab)
+void PageAccess::pageLoaded(const FormTab& tab)
 {
     if (!tab.view.DocumentLoaded())
         throw PageError(tab.noDocumentError);
@@ -102,7 +103,7 @@ void PageAccess::DocumentComplete(const FormTab& tab)
         tab.view.scrollIntoView(select, true);
 }
 
-void PageAccess::CommandStateChange(const FormTab& tab, int command, bool enable)
+void PageAccess::navigationStateChanged(const FormTab& tab, int command, bool enable)
 {
     if (command == kForwardCommand)
         m_controls.setEnabled(tab.forwardButton, enable);

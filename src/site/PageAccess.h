@@ -10,7 +10,7 @@
 class CarnivalList;
 class ControlStates;
 class Network;
-class Ui;
+class Desktop;
 struct FormTab;
 
 /// Access to the submission form shown in a view: the connection and default-page checks, reading
@@ -20,40 +20,40 @@ class PageAccess final
 {
 public:
     /// address is the submission form's one address.
-    PageAccess(Ui& ui, const Network& network, ControlStates& controls, ScratchValues& scratch,
+    PageAccess(Desktop& desktop, const Network& network, ControlStates& controls, ScratchValues& scratch,
                QString address);
 
     const QString& address() const { return m_address; }
     ScratchValues& scratch() { return m_scratch; }
 
     /// The connection check, asked about the form's address.
-    bool IsOnline() const;
+    bool isOnline() const;
     /// True when the view shows exactly the form's address, letter case included.
-    bool OnDefaultPage(BrowserView& view);
+    bool onDefaultPage(BrowserView& view);
 
-    /// Puts into TextBoxTemp2 the text of the option with this value that the markup in RichEdit1
+    /// Puts into chosenText the text of the option with this value that the markup in markup
     /// marks chosen. When there is none, every scratch value keeps what it holds.
-    void FindText(const QString& value);
+    void findChosenText(const QString& value);
     /// Fires the named event on element; false (after the page-error message) when that failed
     /// or there is no element.
-    bool FireElementEvent(BrowserView& view, std::optional<Element> element, const QString& eventName);
+    bool fireElementEvent(BrowserView& view, std::optional<Element> element, const QString& eventName);
     /// Chooses ref in the view's carnival drop-down, without a change event. Offline: nothing.
-    void SetCarnival(const QString& ref, BrowserView& view);
+    void setCarnival(const QString& ref, BrowserView& view);
     /// Chooses ref in the view's category drop-down, runs the carnival drop-down's change handler,
     /// and gives grid the keyboard focus.
-    void SetCategory(const QString& ref, BrowserView& view, const CarnivalList& grid);
+    void setCategory(const QString& ref, BrowserView& view, const CarnivalList& grid);
 
     /// After a load: scrolls every carnival drop-down to the top of the view. Throws the tab's
     /// error text when the view holds no document.
-    void DocumentComplete(const FormTab& tab);
+    void pageLoaded(const FormTab& tab);
     /// Command 1 is forward, 2 is back; "Refresh" follows the view's Busy state on every change.
-    void CommandStateChange(const FormTab& tab, int command, bool enable);
+    void navigationStateChanged(const FormTab& tab, int command, bool enable);
     void Refresh(const FormTab& tab);
     /// Takes the tab's view back to the form.
     void Reset(const FormTab& tab);
 
 private:
-    Ui& m_ui;
+    Desktop& m_desktop;
     const Network& m_network;
     ControlStates& m_controls;
     ScratchValues& m_scratch;

@@ -7,8 +7,8 @@
 /// used for them: it holds the user's data.
 struct ScratchValues
 {
-    QString RichEdit1;
-    QString TextBoxTemp1;
-    QString TextBoxTemp2;
+    QString markup;
+    QString scratchText;
+    QString chosenText;
     int searchPosition = 0;
 };

@@ -1,9 +1,9 @@
 #include "site/Submitter.h"
 
-#include "app/ControlStates.h"
-#include "app/TForm1.h"
-#include "app/Ui.h"
 #include "lists/CarnivalList.h"
+#include "platform/ControlNames.h"
+#include "platform/ControlStates.h"
+#include "platform/Desktop.h"
 #include "site/BrowserView.h"
 #include "site/LoadWatch.h"
 #include "site/PageAccess.h"
@@ -42,43 +42,43 @@ QString Submitter::submittedStatus(const QString& carnival)
     return QStringLiteral("Submitted to ") + carnival;
 }
 
-Submitter::Submitter(PageAccess& page, Ui& ui, ControlStates& controls, const FormTab& tab)
-    : m_page(page), m_ui(ui), m_controls(controls), m_tab(tab)
+Submitter::Submitter(PageAccess& page, Desktop& desktop, ControlStates& controls, const FormTab& tab)
+    : m_page(page), m_desktop(desktop), m_controls(controls), m_tab(tab)
 {}
 
 // --- Auto Submit ---
 
-void Submitter::btnAutoSubmitClick()
+void Submitter::autoSubmit()
 {
     // A second start while the run handles events would write into the page the run is waiting for.
     if (m_submitting || m_closing)
         return;
     if (autoSubmitChecksPass())
-        AutoSubmitCarnival();
+        submitFromCurrentRow();
 }
 
 bool Submitter::autoSubmitChecksPass()
 {
     try {
         if (!permalinkFilled()) {
-            m_ui.showMessage(kPermalinkEmpty);
+            m_desktop.showMessage(kPermalinkEmpty);
             return false;
         }
-        if (!m_page.IsOnline()) {
-            m_ui.showMessage(SubmitPage::kOfflineMessage);
+        if (!m_page.isOnline()) {
+            m_desktop.showMessage(SubmitPage::kOfflineMessage);
             return false;
         }
-        if (!m_page.OnDefaultPage(m_tab.view)) {
-            m_ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+        if (!m_page.onDefaultPage(m_tab.view)) {
+            m_desktop.showMessage(SubmitPage::kNotDefaultPageMessage);
             return false;
         }
         if (m_tab.grid.rows() <= 1) {
-            m_ui.showMessage(kNothingInList);
+            m_desktop.showMessage(kNothingInList);
             return false;
         }
         return true;
     } catch (const std::exception&) {
-        m_ui.showMessage(SubmitPage::kPageErrorMessage);
+        m_desktop.showMessage(SubmitPage::kPageErrorMessage);
         return false;
     }
 }
@@ -88,7 +88,7 @@ bool Submitter::permalinkFilled()
     return !m_tab.view.GetFieldValue(kPermalinkField).isEmpty();
 }
 
-void Submitter::AutoSubmitCarnival()
+void Submitter::submitFromCurrentRow()
 {
     if (m_submitting || m_closing)
         return;
@@ -112,10 +112,10 @@ Submitter::RunEnd Submitter::submitRows(int& submitted)
             const QString ref = grid.cell(Column::CarnivalRef, row);
             // A blank row has no carnival to submit to: sending it would post a form without one.
             if (!ref.isEmpty()) {
-                m_page.SetCarnival(ref, m_tab.view);
+                m_page.setCarnival(ref, m_tab.view);
                 if (m_tab.view.DocumentLoaded()) {
-                    m_ui.sleep(kPaceMs);
-                    m_ui.processEvents();
+                    m_desktop.sleep(kPaceMs);
+                    m_desktop.processEvents();
                     if (m_closing)
                         return RunEnd::Closed;
                     const Answer answer = clickAndWait(true);
@@ -158,13 +158,13 @@ Submitter::Answer Submitter::waitForAnswer(const LoadWatch& watch, bool escAbort
     for (;;) {
         if (m_closing)
             return Answer::Closed;
-        if (escAborts && m_ui.isEscDown())
+        if (escAborts && m_desktop.isEscDown())
             return Answer::Escaped;
         if (watch.finished())
             return watch.ok() ? Answer::Loaded : Answer::NotLoaded;
         if (waited >= kAnswerTimeoutMs || clock.elapsed() >= kAnswerTimeoutMs)
             return Answer::NotLoaded;
-        waited += m_ui.waitForEvents(kPollMs);
+        waited += m_desktop.waitForEvents(kPollMs);
     }
 }
 
@@ -178,13 +178,13 @@ void Submitter::reportRunEnd(RunEnd end, int submitted)
 {
     switch (end) {
     case RunEnd::Finished:
-        m_ui.showMessage(finishedMessage(submitted));
+        m_desktop.showMessage(finishedMessage(submitted));
         return;
     case RunEnd::Aborted:
-        m_ui.showMessage(kAborted);
+        m_desktop.showMessage(kAborted);
         return;
     case RunEnd::Failed:
-        m_ui.showMessage(kRunFailed);
+        m_desktop.showMessage(kRunFailed);
         return;
     case RunEnd::Closed:
         return; // the window is gone; a box now would only hold up the program's end
@@ -193,7 +193,7 @@ void Submitter::reportRunEnd(RunEnd end, int submitted)
 
 // --- Manual Submit ---
 
-void Submitter::btnManualSubmitClick()
+void Submitter::manualSubmit()
 {
     if (m_submitting || m_closing)
         return;
@@ -204,22 +204,22 @@ void Submitter::btnManualSubmitClick()
 bool Submitter::manualSubmitChecksPass()
 {
     // The connection comes first here, unlike Auto Submit.
-    if (!m_page.IsOnline()) {
-        m_ui.showMessage(SubmitPage::kOfflineMessage);
+    if (!m_page.isOnline()) {
+        m_desktop.showMessage(SubmitPage::kOfflineMessage);
         return false;
     }
     try {
         if (!permalinkFilled()) {
-            m_ui.showMessage(kPermalinkEmpty);
+            m_desktop.showMessage(kPermalinkEmpty);
             return false;
         }
-        if (!m_page.OnDefaultPage(m_tab.view)) {
-            m_ui.showMessage(SubmitPage::kNotDefaultPageMessage);
+        if (!m_page.onDefaultPage(m_tab.view)) {
+            m_desktop.showMessage(SubmitPage::kNotDefaultPageMessage);
             return false;
         }
         return true;
     } catch (const std::exception&) {
-        m_ui.showMessage(SubmitPage::kPageErrorMessage);
+        m_desktop.showMessage(SubmitPage::kPageErrorMessage);
         return false;
     }
 }
@@ -228,14 +228,14 @@ void Submitter::submitSelectedRow()
 {
     const CarnivalEntry entry = m_tab.grid.entry(m_tab.grid.currentRow());
     if (entry.carnivalRef.isEmpty()) {
-        m_ui.showMessage(kNoCarnivalInRow);
+        m_desktop.showMessage(kNoCarnivalInRow);
         return;
     }
     SubmittingScope scope(m_submitting);
     try {
         // The form may no longer hold what the selection wrote into it: write the row again.
-        m_page.SetCarnival(entry.carnivalRef, m_tab.view);
-        m_page.SetCategory(entry.categoryRef, m_tab.view, m_tab.grid);
+        m_page.setCarnival(entry.carnivalRef, m_tab.view);
+        m_page.setCategory(entry.categoryRef, m_tab.view, m_tab.grid);
         const Answer answer = clickAndWait(false);
         if (answer == Answer::Loaded)
             m_controls.setText(Controls::StatusBar, submittedStatus(entry.carnival));
@@ -244,5 +244,5 @@ void Submitter::submitSelectedRow()
     } catch (const std::exception&) {
         // reported below, as a page that did not answer
     }
-    m_ui.showMessage(SubmitPage::kPageErrorMessage);
+    m_desktop.showMessage(SubmitPage::kPageErrorMessage);
 }

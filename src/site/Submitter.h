@@ -7,7 +7,7 @@
 class ControlStates;
 class LoadWatch;
 class PageAccess;
-class Ui;
+class Desktop;
 
 /// Submitting the post in the first tab's form to the carnivals of its list: Auto Submit (checks,
 /// then the run from the current row to the last, abortable with Esc), the run on its own (Enter),
@@ -39,15 +39,15 @@ public:
     static QString submittedStatus(const QString& carnival);
 
     /// tab is the first tab: its view shows the form, its grid is the current list.
-    Submitter(PageAccess& page, Ui& ui, ControlStates& controls, const FormTab& tab);
+    Submitter(PageAccess& page, Desktop& desktop, ControlStates& controls, const FormTab& tab);
 
     /// Auto Submit: the permalink, connection, page and list checks, then the run.
-    void btnAutoSubmitClick();
+    void autoSubmit();
     /// The run from the grid's current row to its last. Throws PageError when the view holds no
     /// HTML document as it starts.
-    void AutoSubmitCarnival();
+    void submitFromCurrentRow();
     /// Manual Submit: the connection, permalink and page checks, then the selected row alone.
-    void btnManualSubmitClick();
+    void manualSubmit();
     /// The window is closing: a submission under way ends at its next step, without a message, and
     /// none starts any more.
     void stopForClose() { m_closing = true; }
@@ -80,7 +80,7 @@ private:
     void reportRunEnd(RunEnd end, int submitted);
 
     PageAccess& m_page;
-    Ui& m_ui;
+    Desktop& m_desktop;
     ControlStates& m_controls;
     FormTab m_tab;
     bool m_submitting = false;

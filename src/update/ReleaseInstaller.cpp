@@ -1,8 +1,8 @@
 #include "update/ReleaseInstaller.h"
 
-#include "app/Ui.h"
 #include "lists/ListText.h"
-#include "update/TWebUpdate.h"
+#include "platform/Desktop.h"
+#include "update/UpdateEngine.h"
 #include "update/UpdateRules.h"
 
 #include "platform/Process.h"
@@ -27,7 +27,7 @@ bool isKeptForUpdater(const QString& name)
 }
 
 /// Whether the downloaded file is the one the control file describes, where it says.
-bool matchesDescription(const TFileDescription& file, const QString& path)
+bool matchesDescription(const UpdateFileEntry& file, const QString& path)
 {
     if (file.NewSize > 0 && QFileInfo(path).size() != file.NewSize)
         return false;
@@ -67,25 +67,25 @@ QStringList ReleaseInstaller::FetchAgreementText()
 bool ReleaseInstaller::RunPreDownloadActions()
 {
     const IniFile ini = m_engine.ControlFile();
-    Ui& ui = m_engine.ui();
+    Desktop& desktop = m_engine.desktop();
     const auto expanded = [&](const char* key) {
         return m_engine.ExpandFolderMacros(ini.ReadString(kAction, QLatin1String(key)));
     };
 
     const QString message = withLineBreaks(ini.ReadString(kAction, QStringLiteral("msg")));
     if (!message.isEmpty())
-        ui.showMessage(message);
+        desktop.showMessage(message);
     const QString page = expanded("htmldlg");
     if (!page.isEmpty())
-        ui.showHtmlDialog(page);
+        desktop.showHtmlDialog(page);
     const QString before = expanded("runbefore");
     if (!before.isEmpty())
         StartCommand(before);
     const QString address = expanded("showURL");
     if (!address.isEmpty())
-        ui.openDocument(address);
+        desktop.openDocument(address);
     const QString question = withLineBreaks(ini.ReadString(kAction, QStringLiteral("query")));
-    if (!question.isEmpty() && !ui.askYesNo(kTitle, question, Ui::Icon::Information)) {
+    if (!question.isEmpty() && !desktop.askYesNo(kTitle, question, Desktop::Icon::Information)) {
         m_engine.AppUpdate = false;
         return false;
     }
@@ -95,11 +95,11 @@ bool ReleaseInstaller::RunPreDownloadActions()
 bool ReleaseInstaller::DownloadFileList()
 {
     bool result = true;
-    TFileList& list = m_engine.FileList;
+    UpdateFileList& list = m_engine.FileList;
     const QString temp = m_engine.TempFolder();
     for (int i = 0; i < list.count(); ++i) {
         list.DownloadIndex = i;
-        const TFileDescription file = list.items[i];
+        const UpdateFileEntry file = list.items[i];
         if (!file.TargetDir.isEmpty() && !QFileInfo(file.TargetDir).isDir())
             QDir().mkpath(file.TargetDir);
         const QString name = FileNameFromURL(file.URL);
@@ -169,5 +169,5 @@ void ReleaseInstaller::StartCommand(const QString& command)
     if (file.isFile() && file.isExecutable())
         StartProgramDetached(file.absoluteFilePath(), {}, file.absolutePath());
     else
-        m_engine.ui().openDocument(command);
+        m_engine.desktop().openDocument(command);
 }

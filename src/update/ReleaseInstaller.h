@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class TWebUpdate;
+class UpdateEngine;
 
 /// The release half of the update engine: the release notes and the end-user agreement, the
 /// control file's actions before and after downloading, and the download of the file list with
@@ -11,7 +11,7 @@ class TWebUpdate;
 class ReleaseInstaller final
 {
 public:
-    explicit ReleaseInstaller(TWebUpdate& engine) : m_engine(engine) {}
+    explicit ReleaseInstaller(UpdateEngine& engine) : m_engine(engine) {}
 
     /// The lines of the release notes ("file" of section "whatsnew"); empty when none arrived.
     QStringList FetchWhatsNewText();
@@ -40,5 +40,5 @@ private:
     bool placeFile(const QString& temporary, const QString& destination);
     bool failFile(const QString& temporary);
 
-    TWebUpdate& m_engine;
+    UpdateEngine& m_engine;
 };

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-/// The update wizard's dialog as its logic (TWUWIZ) drives it. Controls are named by their
+/// The update wizard's dialog as its logic (UpdateWizardController) drives it. Controls are named by their
 /// object names (WizardControls); the dialog forwards the user's clicks to the logic.
 class WizardView
 {
@@ -30,7 +30,7 @@ public:
     virtual QStringList lines(const QString& memo) const = 0;
     virtual bool isChecked(const QString& radioButton) const = 0;
 
-    // The component list, CheckListBox1.
+    // The component list, ComponentList.
     virtual void clearComponents() = 0;
     /// A mandatory item is shown ticked and cannot be changed.
     virtual void addComponent(const QString& text, bool ticked, bool changeable) = 0;
@@ -62,31 +62,31 @@ enum WizardPage
 
 /// The object names of the wizard's controls.
 namespace WizardControls {
-inline const QString WelcomeLabel = QStringLiteral("WelcomeLabel");
-inline const QString StartButton = QStringLiteral("StartButton");
-inline const QString VersionInfoLabel = QStringLiteral("VersionInfoLabel");
-inline const QString ControlButton = QStringLiteral("ControlButton");
-inline const QString Label1 = QStringLiteral("Label1");
-inline const QString WhatsNewMemo = QStringLiteral("WhatsNewMemo");
-inline const QString ViewinNotepad1 = QStringLiteral("ViewinNotepad1");
-inline const QString NewButton = QStringLiteral("NewButton");
-inline const QString Label2 = QStringLiteral("Label2");
-inline const QString EULAMemo = QStringLiteral("EULAMemo");
-inline const QString ViewinNotepad2 = QStringLiteral("ViewinNotepad2");
-inline const QString RAccept = QStringLiteral("RAccept");
-inline const QString RNoAccept = QStringLiteral("RNoAccept");
-inline const QString EULAButton = QStringLiteral("EULAButton");
-inline const QString Label3 = QStringLiteral("Label3");
-inline const QString CheckListBox1 = QStringLiteral("CheckListBox1");
-inline const QString FilesButton = QStringLiteral("FilesButton");
-inline const QString Label4 = QStringLiteral("Label4");
-inline const QString Label5 = QStringLiteral("Label5");
-inline const QString FileLabel = QStringLiteral("FileLabel");
-inline const QString FileProgress = QStringLiteral("FileProgress");
-inline const QString Label6 = QStringLiteral("Label6");
-inline const QString TotalProgress = QStringLiteral("TotalProgress");
-inline const QString CancelButton = QStringLiteral("CancelButton");
-inline const QString Label7 = QStringLiteral("Label7");
-inline const QString Label8 = QStringLiteral("Label8");
-inline const QString RestartButton = QStringLiteral("RestartButton");
+inline const QString WelcomeLabel = QStringLiteral("welcomeLabel");
+inline const QString StartButton = QStringLiteral("startButton");
+inline const QString VersionInfoLabel = QStringLiteral("versionInfoLabel");
+inline const QString GetUpdateButton = QStringLiteral("getUpdateButton");
+inline const QString WhatsNewLabel = QStringLiteral("whatsNewLabel");
+inline const QString WhatsNewMemo = QStringLiteral("whatsNewMemo");
+inline const QString ViewNotesInEditor = QStringLiteral("viewNotesInEditorButton");
+inline const QString WhatsNewNextButton = QStringLiteral("whatsNewNextButton");
+inline const QString AgreementLabel = QStringLiteral("agreementLabel");
+inline const QString AgreementMemo = QStringLiteral("agreementMemo");
+inline const QString ViewAgreementInEditor = QStringLiteral("viewAgreementInEditorButton");
+inline const QString AcceptRadio = QStringLiteral("acceptRadio");
+inline const QString DeclineRadio = QStringLiteral("declineRadio");
+inline const QString AgreementNextButton = QStringLiteral("agreementNextButton");
+inline const QString ComponentsLabel = QStringLiteral("componentsLabel");
+inline const QString ComponentList = QStringLiteral("componentList");
+inline const QString ComponentsNextButton = QStringLiteral("componentsNextButton");
+inline const QString DownloadLabel = QStringLiteral("downloadLabel");
+inline const QString DownloadingLabel = QStringLiteral("downloadingLabel");
+inline const QString FileLabel = QStringLiteral("fileLabel");
+inline const QString FileProgress = QStringLiteral("fileProgress");
+inline const QString TotalLabel = QStringLiteral("totalLabel");
+inline const QString TotalProgress = QStringLiteral("totalProgress");
+inline const QString CancelButton = QStringLiteral("cancelButton");
+inline const QString EndLabel = QStringLiteral("endLabel");
+inline const QString RestartLabel = QStringLiteral("restartLabel");
+inline const QString RestartButton = QStringLiteral("restartButton");
 } // namespace WizardControls

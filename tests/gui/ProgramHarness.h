@@ -5,7 +5,7 @@
 // by a closer that records their texts.
 
 #include "WebTestSupport.h"
-#include "app/TForm1.h"
+#include "app/MainController.h"
 #include "directory/CarnivalDirectory.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgramWindows.h"
@@ -94,12 +94,11 @@ public:
     {
         if (windows->view2().DocumentLoaded())
             return true;
-        return WebTestSupport::waitForLoad(windows->view2(),
-                                           [this] { windows->form().spSkinPageControl1Enter(); }) &&
+        return WebTestSupport::waitForLoad(windows->view2(), [this] { windows->form().tabsFocused(); }) &&
                windows->view2().DocumentLoaded();
     }
 
-    TForm1& form() { return windows->form(); }
+    MainController& form() { return windows->form(); }
     MainWindow& window() { return windows->mainWindow(); }
     QString submitUrl() const { return directory.submitUrl(); }
 

@@ -50,8 +50,8 @@ private slots:
         program.window().pageControl()->setCurrentIndex(tab);
         BrowserView& view =
             tab == 0 ? static_cast<BrowserView&>(program.windows->view1()) : program.windows->view2();
-        CarnivalList& list = tab == 0 ? program.form().AdvStringGrid1 : program.form().AdvStringGrid2;
-        auto* add = program.window().findChild<QPushButton*>(tab == 0 ? "btnAddItem" : "btnAddNew");
+        CarnivalList& list = tab == 0 ? program.form().currentList : program.form().newList;
+        auto* add = program.window().findChild<QPushButton*>(tab == 0 ? "addItemButton" : "addNewButton");
 
         choose(view, "71744", "173342");
         add->click();

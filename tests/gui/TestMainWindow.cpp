@@ -23,9 +23,9 @@ private slots:
         QCOMPARE(window.pageControl()->tabText(1), QString("Create a New List"));
         QCOMPARE(program.windows->view1().LocationURL(), program.submitUrl());
         QCOMPARE(program.windows->view1().elementsNamed("id").size(), 1);
-        QCOMPARE(window.findChild<QLabel*>("TextLabelListTotal")->text(), QString("1"));
-        QVERIFY(!window.findChild<QLabel*>("LabelSubmitting")->isVisible());
-        QCOMPARE(window.findChild<QPushButton*>("btnAutoSubmit")->toolTip(),
+        QCOMPARE(window.findChild<QLabel*>("listTotalLabel")->text(), QString("1"));
+        QVERIFY(!window.findChild<QLabel*>("submittingLabel")->isVisible());
+        QCOMPARE(window.findChild<QPushButton*>("autoSubmitButton")->toolTip(),
                  QString("Automatically submit, starting from any point in your list"));
         QVERIFY2(program.boxes.texts.isEmpty(), qPrintable(program.boxes.texts.join(" / ")));
     }
@@ -47,17 +47,17 @@ private slots:
     {
         ProgramHarness program;
         QVERIFY(program.start());
-        CarnivalList& list = program.form().AdvStringGrid1;
+        CarnivalList& list = program.form().currentList;
         list.setRows(3);
         list.setEntry(0, {"A", "No Category", "1", "0"});
         list.setEntry(1, {"B", "No Category", "2", "0"});
         program.window().grid1()->setFocus();
         QTest::keyClick(program.window().grid1(), Qt::Key_Down);
         QCOMPARE(list.currentRow(), 1);
-        program.window().findChild<QPushButton*>("btnDeleteItem")->click();
+        program.window().findChild<QPushButton*>("deleteItemButton")->click();
         QCOMPARE(list.rows(), 2);
         QCOMPARE(list.cell(Column::Carnival, 1), QString());
-        QCOMPARE(program.window().findChild<QLabel*>("TextLabelListTotal")->text(), QString("2"));
+        QCOMPARE(program.window().findChild<QLabel*>("listTotalLabel")->text(), QString("2"));
     }
 
     void aboutBoxShowsTheVersionAndHidesOnOk()

@@ -1,7 +1,7 @@
 #include "ProgramHarness.h"
 #include "gui/QuickFinderWindow.h"
+#include "search/QuickFinderController.h"
 #include "search/QuickFinderControls.h"
-#include "search/TForm2.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,8 +35,8 @@ private slots:
         QTest::keyClicks(keyword, "MONEY");
         QCOMPARE(keyword->text(), QString("money"));
         QTest::keyClick(keyword, Qt::Key_Return);
-        TForm2& finder = program.windows->quickFinder();
-        QCOMPARE(finder.StringGrid1.rows(), 4);
+        QuickFinderController& finder = program.windows->quickFinder();
+        QCOMPARE(finder.results.rows(), 4);
         QCOMPARE(window.findChild<QLabel*>(QuickFinder::FoundResults)->text(),
                  QString("3 Results found for \"money\""));
 
@@ -51,18 +51,18 @@ private slots:
         QCOMPARE(finder.selectionBottom(), 2);
         window.findChild<QPushButton*>(QuickFinder::AddButton)->click();
 
-        CarnivalList& list = program.form().AdvStringGrid1;
+        CarnivalList& list = program.form().currentList;
         QCOMPARE(list.rows(), 4);
         QCOMPARE(list.cell(Column::CarnivalRef, 0), QString("11"));
         QCOMPARE(list.cell(Column::Carnival, 2), QString("Travel &amp; Money"));
-        QCOMPARE(finder.StringGrid1.rows(), 1);
+        QCOMPARE(finder.results.rows(), 1);
 
         // The directory expires one; after a reload Check Inactives offers exactly that one.
         program.directory.expire({12});
         QVERIFY(WebTestSupport::waitForLoad(program.windows->view1(),
-                                            [&] { program.form().btnRefresh1Click(); }));
+                                            [&] { program.form().refreshPage(Tab::CurrentList); }));
         program.boxes.answers.enqueue(true);
-        program.form().dispatch([&] { program.form().btnShowInactivesClick(); });
+        program.form().dispatch([&] { program.form().checkInactives(); });
         QCOMPARE(program.boxes.titles.last(), QString("VorlixPro v3 - Inactive Carnivals"));
         QVERIFY(program.boxes.texts.last().contains("* Frugal Money Round-up\r\n"));
         QVERIFY(program.boxes.texts.last().startsWith("Found 1 carnivals"));

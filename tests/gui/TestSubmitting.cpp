@@ -1,6 +1,6 @@
 #include "ProgramHarness.h"
 #include "gui/CarnivalGridView.h"
-#include "gui/QtUi.h"
+#include "gui/QtDesktop.h"
 #include "lists/StateFile.h"
 #include "site/Submitter.h"
 
@@ -90,7 +90,7 @@ private slots:
     void manualSubmitSendsTheSelectedRow();
 
 private:
-    CarnivalList& list() { return program->form().AdvStringGrid1; }
+    CarnivalList& list() { return program->form().currentList; }
     QPushButton* button(const char* name) { return program->window().findChild<QPushButton*>(name); }
     QLabel* label(const QString& name) { return program->window().findChild<QLabel*>(name); }
     bool runLabelsShown()
@@ -165,7 +165,7 @@ void TestSubmitting::autoSubmitFromARow()
     connect(&watch, &QTimer::timeout, this, [&] { labelsSeen = labelsSeen || runLabelsShown(); });
     watch.start(50);
 
-    button("btnAutoSubmit")->click();
+    button("autoSubmitButton")->click();
 
     const QList<Submission> submissions = program->directory.submissions();
     QCOMPARE(submittedRefs(program->directory), refsFrom(startRow));
@@ -175,7 +175,7 @@ void TestSubmitting::autoSubmitFromARow()
     QCOMPARE(list().currentRow(), 5);
     QVERIFY(labelsSeen);
     // The big caption stays clear of the button beside it.
-    QVERIFY(!label(Controls::Submitting)->geometry().intersects(button("btnChangeCat")->geometry()));
+    QVERIFY(!label(Controls::Submitting)->geometry().intersects(button("changeCategoryButton")->geometry()));
     QVERIFY(runLabelsHidden());
 }
 
@@ -184,7 +184,7 @@ void TestSubmitting::slowAnswersStillSubmitEachCarnivalOnce()
     program->directory.setAnswerDelay(1500);
     list().setCurrentRow(2);
 
-    button("btnAutoSubmit")->click();
+    button("autoSubmitButton")->click();
 
     QCOMPARE(submittedRefs(program->directory), refsFrom(2));
     QCOMPARE(program->boxes.texts, QStringList{Submitter::finishedMessage(3)});
@@ -204,14 +204,14 @@ void TestSubmitting::escStopsTheRun()
     esc.start(20);
     QSignalSpy answers(&program->windows->view1(), &BrowserView::LoadFinished);
 
-    button("btnAutoSubmit")->click();
+    button("autoSubmitButton")->click();
     QTest::keyRelease(program->window().grid1(), Qt::Key_Escape);
 
     const qsizetype submitted = program->directory.submissions().size();
     QVERIFY2(submitted >= 2 && submitted < kList.size(), qPrintable(QString::number(submitted)));
     QCOMPARE(program->boxes.texts, QStringList{Submitter::kAborted});
     QVERIFY(runLabelsHidden());
-    QVERIFY(!program->windows->ui().isEscDown());
+    QVERIFY(!program->windows->desktop().isEscDown());
     // The aborted row's answer still loads; the next case starts on a settled page.
     QTRY_COMPARE(answers.size(), submitted);
 }
@@ -220,7 +220,7 @@ void TestSubmitting::manualSubmitSendsTheSelectedRow()
 {
     selectRowWithTheMouse(2);
 
-    button("btnManualSubmit")->click();
+    button("manualSubmitButton")->click();
 
     const QList<Submission> submissions = program->directory.submissions();
     QCOMPARE(submissions.size(), 1);
@@ -228,7 +228,7 @@ void TestSubmitting::manualSubmitSendsTheSelectedRow()
     QCOMPARE(submissions[0].category, kList[2].categoryRef);
     QCOMPARE(submissions[0].postUrl, kPermalink);
     QVERIFY2(program->boxes.texts.isEmpty(), qPrintable(program->boxes.texts.join(" / ")));
-    QCOMPARE(label("StatusBar1Panel")->text(), Submitter::submittedStatus(kList[2].carnival));
+    QCOMPARE(label("statusPanel")->text(), Submitter::submittedStatus(kList[2].carnival));
 }
 
 QTEST_MAIN(TestSubmitting)

@@ -2,14 +2,14 @@
 // Set VORLIX_SCREENSHOT_DIR to keep a picture of every page.
 
 #include "ProgramHarness.h"
-#include "gui/QtUi.h"
+#include "gui/QtDesktop.h"
 #include "gui/UpdateWizardDialog.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
 #include "mock/VersionedFile.h"
-#include "update/TWUWIZ.h"
-#include "update/TWebUpdate.h"
-#include "update/TWebUpdateWizard.h"
+#include "update/UpdateEngine.h"
+#include "update/UpdateWizardController.h"
+#include "update/UpdateWizardLauncher.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -68,7 +68,7 @@ public:
     /// Called once the dialog exists; used to watch it.
     std::function<void(UpdateWizardDialog&)> onDialog;
 
-    std::shared_ptr<WizardView> make(TWUWIZ& wizard, QWidget* parent = nullptr)
+    std::shared_ptr<WizardView> make(UpdateWizardController& wizard, QWidget* parent = nullptr)
     {
         auto made = std::make_shared<UpdateWizardDialog>(wizard, parent);
         dialog = made.get();
@@ -176,14 +176,14 @@ private slots:
             hidden[i] = char(i * 31);
         QVERIFY(writeFile(updates + "refresh.bin", hidden));
 
-        QtUi ui;
+        QtDesktop desktop;
         MessageBoxCloser boxes;
         FakeNetwork network;
         FakeFolders folders;
         folders.tempFolder = root.filePath("tmp");
         folders.documentsFolder = root.filePath("docs");
         folders.currentFolder = root.filePath("app");
-        TWebUpdate engine(ui, network, folders);
+        UpdateEngine engine(desktop, network, folders);
         engine.URL = at + "vorlix.inf";
 
         WizardDriver driver;
@@ -207,34 +207,34 @@ private slots:
                  saveScreenshot(d, "update-wizard-1-start");
                  press(d, StartButton);
              }},
-            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
+            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  versionText = child<QLabel>(d, VersionInfoLabel)->text();
                  saveScreenshot(d, "update-wizard-2-version");
-                 press(d, ControlButton);
+                 press(d, GetUpdateButton);
              }},
-            {WhatsNewPage, [](UpdateWizardDialog& d) { return enabled(d, NewButton); },
+            {WhatsNewPage, [](UpdateWizardDialog& d) { return enabled(d, WhatsNewNextButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-3-whats-new");
-                 press(d, NewButton);
+                 press(d, WhatsNewNextButton);
              }},
             {AgreementPage, nullptr,
              [](UpdateWizardDialog& d) {
-                 QVERIFY(!enabled(d, EULAButton));
-                 child<QRadioButton>(d, RAccept)->click();
+                 QVERIFY(!enabled(d, AgreementNextButton));
+                 child<QRadioButton>(d, AcceptRadio)->click();
                  saveScreenshot(d, "update-wizard-4-agreement");
-                 press(d, EULAButton);
+                 press(d, AgreementNextButton);
              }},
-            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
+            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
              [&](UpdateWizardDialog& d) {
-                 auto* list = child<QListWidget>(d, CheckListBox1);
+                 auto* list = child<QListWidget>(d, ComponentList);
                  for (int i = 0; i < list->count(); ++i)
                      items << QString("%1 %2 %3")
                                   .arg(list->item(i)->text(),
                                        list->item(i)->checkState() == Qt::Checked ? "ticked" : "unticked",
                                        list->item(i)->flags() & Qt::ItemIsEnabled ? "enabled" : "greyed");
                  saveScreenshot(d, "update-wizard-5-components");
-                 press(d, FilesButton);
+                 press(d, ComponentsNextButton);
              }},
             {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) {
@@ -242,9 +242,10 @@ private slots:
                  press(d, RestartButton);
              }},
         };
-        TWebUpdateWizard wizard(engine, [&](TWUWIZ& logic) { return driver.make(logic); });
+        UpdateWizardLauncher wizard(engine,
+                                    [&](UpdateWizardController& logic) { return driver.make(logic); });
         wizard.AutoStart = false;
-        wizard.ShowUpdateWizard();
+        wizard.showUpdateWizard();
 
         QVERIFY2(driver.steps.isEmpty(),
                  qPrintable(QString("stopped on page %1").arg(driver.pagesSeen.last())));
@@ -280,18 +281,19 @@ private slots:
         WizardDriver driver;
         bool mainWindowHidden = false;
         driver.steps = {
-            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, ControlButton); },
+            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  mainWindowHidden = !program.window().isVisible();
-                 press(d, ControlButton);
+                 press(d, GetUpdateButton);
              }},
-            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, FilesButton); },
-             [](UpdateWizardDialog& d) { press(d, FilesButton); }},
+            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+             [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
             {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) { press(d, RestartButton); }},
         };
         // The program's own dialog, watched by the driver.
-        program.form().WebUpdateWizard1.setDialogFactory([&](TWUWIZ& logic) { return driver.make(logic); });
+        program.form().updateWizard.setDialogFactory(
+            [&](UpdateWizardController& logic) { return driver.make(logic); });
         QVERIFY(program.start());
 
         QVERIFY(driver.steps.isEmpty());

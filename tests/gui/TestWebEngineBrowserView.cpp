@@ -139,7 +139,7 @@ void TestWebEngineBrowserView::operationsWithoutDocumentRaise()
 void TestWebEngineBrowserView::loadReportsExactLocationAndCompletion()
 {
     QSignalSpy started(m_view.get(), &BrowserView::LoadStarted);
-    QSignalSpy complete(m_view.get(), &BrowserView::DocumentComplete);
+    QSignalSpy complete(m_view.get(), &BrowserView::pageLoaded);
     const QString url = m_submitUrl + QStringLiteral("?from=test&x=1");
     QVERIFY(navigateAndWait(*m_view, url));
     QCOMPARE(m_view->LocationURL(), url);
@@ -273,7 +273,7 @@ void TestWebEngineBrowserView::clickOnSubmitButtonPostsTheForm()
 void TestWebEngineBrowserView::historyAvailabilityFollowsNavigation()
 {
     const auto view = makeView();
-    QSignalSpy states(view.get(), &BrowserView::CommandStateChange);
+    QSignalSpy states(view.get(), &BrowserView::navigationStateChanged);
     const auto lastState = [&](int command) {
         for (qsizetype i = states.size() - 1; i >= 0; --i) {
             if (states.at(i).at(0).toInt() == command)
@@ -419,7 +419,7 @@ void TestWebEngineBrowserView::scrollIntoViewMovesElementToTop()
 
 void TestWebEngineBrowserView::nonHtmlAndFailedLoadsHoldNoDocument()
 {
-    QSignalSpy complete(m_view.get(), &BrowserView::DocumentComplete);
+    QSignalSpy complete(m_view.get(), &BrowserView::pageLoaded);
     QVERIFY(navigateAndWait(*m_view, m_directory.baseUrl() + QStringLiteral("/bc/submissions.json")));
     QVERIFY(!m_view->DocumentLoaded());
     QVERIFY_THROWS_EXCEPTION(PageError, m_view->elementsNamed(QStringLiteral("id")));

@@ -48,7 +48,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("one.bcl");
         writeBytes(path, line + "\r\n");
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         grid.setEntry(0, {"P0", "P1", "P2", "P3"});
 
         QCOMPARE(LoadFile(path, u'\t', grid), 1);
@@ -74,7 +74,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(QList<CarnivalEntry>, entries);
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         QCOMPARE(LoadFile(file, u'\t', grid), int(entries.size()));
         QCOMPARE(entriesOf(grid), entries);
     }
@@ -84,7 +84,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("two.bcl");
         writeBytes(path, "a\t\t1\t0\t\r\nb\t\t2\t0\t\r\n");
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         fill(grid, {{"x", "", "", ""}, {"y", "", "", ""}, {"z", "kept", "9", "9"}}, false);
 
         QCOMPARE(LoadFile(path, u'\t', grid), 2);
@@ -105,7 +105,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("empty.bcl");
         writeBytes(path, bytes);
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         QCOMPARE(LoadFile(path, u'\t', grid), 0);
         QVERIFY(grid.isEmptyList());
     }
@@ -114,7 +114,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("missing.bcl");
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         grid.setEntry(0, {"keep", "", "1", "0"});
         try {
             LoadFile(path, u'\t', grid);
@@ -130,7 +130,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("out.bcl");
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         fill(grid, {{"A", "No Category", "1", "0"}, {"", "", "", ""}, {"Ü", "Cat", "2", "5"}}, true);
         grid.setCell(4, 0, "fifth"); // columns past the fourth are never written
         grid.setCurrentRow(1);
@@ -147,7 +147,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("out.bcl");
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         SaveTabDelimited(path, grid);
         QCOMPARE(readBytes(path), QByteArray("\xEF\xBB\xBF"));
 
@@ -163,11 +163,11 @@ private slots:
         const QString path = dir.filePath("round.bcl");
         const QList<CarnivalEntry> entries = {
             {"Ωmega 日本 😀", "Łódź", "1", "0"}, {"Plain", "No Category", "2", "0"}, {"Ŝ€", "Ж", "3", "4"}};
-        CarnivalList saved("AdvStringGrid1");
+        CarnivalList saved("currentListGrid");
         fill(saved, entries, true);
         SaveTabDelimited(path, saved);
 
-        CarnivalList loaded("AdvStringGrid1");
+        CarnivalList loaded("currentListGrid");
         QCOMPARE(LoadFile(path, u'\t', loaded), 3);
         QCOMPARE(entriesOf(loaded), entries);
     }
@@ -203,7 +203,7 @@ private slots:
         } else if (how == "missing") {
             path = dir.filePath("nowhere/list.bcl");
         }
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         fill(grid, {{"New entry long enough to pass any small limit", "", "2", "0"}}, true);
 
         QString message;

@@ -1,10 +1,11 @@
 #include "TestPaths.h"
-#include "app/TForm1.h"
+#include "app/MainController.h"
 #include "lists/ListFile.h"
 #include "lists/ListTestSupport.h"
+#include "mock/FakeDesktop.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
-#include "mock/FakeUi.h"
+#include "platform/ControlNames.h"
 
 #include <QTest>
 
@@ -23,15 +24,15 @@ const QList<CarnivalEntry> kEntries = {
 // The main window's logic as the program builds it; the list-file commands run through it.
 struct Window
 {
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakePage view1;
     FakePage view2;
-    TForm1 form{ui, network, view1, view2, AppSettings{"http://127.0.0.1:1", {}, {}}};
+    MainController form{desktop, network, view1, view2, AppSettings{"http://127.0.0.1:1", {}, {}}};
 
     QString label() const { return form.controls.text(Controls::ListName); }
     QString listSize() const { return form.controls.text(Controls::ListTotal); }
-    bool run(void (TForm1::*handler)())
+    bool run(void (MainController::*handler)())
     {
         return form.dispatch([&] { (form.*handler)(); });
     }
@@ -54,61 +55,61 @@ private slots:
     {
         WorkingFolder folder;
         Window w;
-        w.run(&TForm1::btnOpenListClick);
-        w.run(&TForm1::btnSaveClick);
-        w.run(&TForm1::btnSaveNewListClick);
-        QCOMPARE(w.ui.dialogTitles, (QStringList{"Open Blog Carnival List", "Save file", "Save file"}));
-        const auto& open = w.ui.dialogFilters[0];
+        w.run(&MainController::openList);
+        w.run(&MainController::saveCurrentList);
+        w.run(&MainController::saveNewList);
+        QCOMPARE(w.desktop.dialogTitles, (QStringList{"Open Blog Carnival List", "Save file", "Save file"}));
+        const auto& open = w.desktop.dialogFilters[0];
         QCOMPARE(open.size(), 2);
         QCOMPARE(open[0].description, QString("Blog Carnival List (*.bcl)"));
         QCOMPARE(open[0].pattern, QString("*.bcl"));
         QCOMPARE(open[1].description, QString("All Files (*.*)"));
         QCOMPARE(open[1].pattern, QString("*.*"));
-        QCOMPARE(w.ui.dialogFilters[1][1].description, QString("All files (*.*)"));
+        QCOMPARE(w.desktop.dialogFilters[1][1].description, QString("All files (*.*)"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{}); // cancelled: nothing written
-        QVERIFY(w.ui.messages.isEmpty());
+        QVERIFY(w.desktop.messages.isEmpty());
     }
 
     void saveThenOpenGivesTheSameEntriesAndATrailingBlankRow()
     {
         WorkingFolder folder;
         Window w;
-        fill(w.form.AdvStringGrid1, kEntries, false); // as after Add Item: no trailing blank row
-        w.ui.fileNames.enqueue(folder.file("mine"));  // typed without an extension
-        QVERIFY(w.run(&TForm1::btnSaveClick));
+        fill(w.form.currentList, kEntries, false);        // as after Add Item: no trailing blank row
+        w.desktop.fileNames.enqueue(folder.file("mine")); // typed without an extension
+        QVERIFY(w.run(&MainController::saveCurrentList));
         QVERIFY(QFileInfo::exists(folder.file("mine.bcl")));
         QCOMPARE(w.label(), QString("mine")); // the saved file is now the current list's file
 
-        QCOMPARE(w.form.AdvStringGrid1.rows(), 3);
-        w.ui.answers.enqueue(true);
-        w.run(&TForm1::btnClearListClick);
-        w.ui.fileNames.enqueue(folder.file("mine.bcl"));
-        QVERIFY(w.run(&TForm1::btnOpenListClick));
+        QCOMPARE(w.form.currentList.rows(), 3);
+        w.desktop.answers.enqueue(true);
+        w.form.dispatch([&] { w.form.clearList(Tab::CurrentList); });
+        w.desktop.fileNames.enqueue(folder.file("mine.bcl"));
+        QVERIFY(w.run(&MainController::openList));
 
         QList<CarnivalEntry> expected = kEntries;
         expected.append(CarnivalEntry{});
-        QCOMPARE(entriesOf(w.form.AdvStringGrid1), expected);
+        QCOMPARE(entriesOf(w.form.currentList), expected);
         QCOMPARE(w.listSize(), QString("4"));
         QCOMPARE(w.label(), QString("mine"));
-        QCOMPARE(w.form.AdvStringGrid1.currentRow(), 0);
-        QCOMPARE(w.ui.focus, QString("AdvStringGrid1"));
+        QCOMPARE(w.form.currentList.currentRow(), 0);
+        QCOMPARE(w.desktop.focus, QString("currentListGrid"));
     }
 
     void saveListWritesTheNewListAndChangesNothingElse()
     {
         WorkingFolder folder;
         Window w;
-        fill(w.form.AdvStringGrid2, kEntries, true);
-        w.ui.fileNames.enqueue(folder.file("new.bcl"));
-        QVERIFY(w.run(&TForm1::btnSaveNewListClick));
+        fill(w.form.newList, kEntries, true);
+        w.desktop.fileNames.enqueue(folder.file("new.bcl"));
+        QVERIFY(w.run(&MainController::saveNewList));
         QCOMPARE(w.label(), QString());
         QVERIFY(!w.form.listFiles.listName());
-        QVERIFY(w.form.AdvStringGrid1.isEmptyList());
+        QVERIFY(w.form.currentList.isEmptyList());
 
         CarnivalList loaded("check");
         QCOMPARE(LoadFile(folder.file("new.bcl"), u'\t', loaded), 3);
         QCOMPARE(entriesOf(loaded), kEntries);
-        w.form.FormClose();
+        w.form.close();
         QVERIFY(!QFileInfo::exists(folder.file("sel.dat")));
     }
 
@@ -117,19 +118,19 @@ private slots:
         WorkingFolder folder;
         writeList(folder.file("first.bcl"), kEntries);
         Window w;
-        w.ui.fileNames.enqueue(folder.file("first.bcl"));
-        w.run(&TForm1::btnOpenListClick);
-        const QList<CarnivalEntry> before = entriesOf(w.form.AdvStringGrid1);
+        w.desktop.fileNames.enqueue(folder.file("first.bcl"));
+        w.run(&MainController::openList);
+        const QList<CarnivalEntry> before = entriesOf(w.form.currentList);
 
         const QString missing = folder.file("gone.bcl");
-        w.ui.fileNames.enqueue(missing);
-        QVERIFY(!w.run(&TForm1::btnOpenListClick));
-        QCOMPARE(w.ui.messages,
+        w.desktop.fileNames.enqueue(missing);
+        QVERIFY(!w.run(&MainController::openList));
+        QCOMPARE(w.desktop.messages,
                  QStringList{QString("Cannot open file \"%1\". No such file or directory").arg(missing)});
-        QCOMPARE(entriesOf(w.form.AdvStringGrid1), before);
+        QCOMPARE(entriesOf(w.form.currentList), before);
         QCOMPARE(w.label(), QString("first"));
         QCOMPARE(w.listSize(), QString("4"));
-        w.form.FormClose();
+        w.form.close();
         QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("first.bcl\r\n"));
     }
 
@@ -146,18 +147,18 @@ private slots:
         writeBytes(folder.file("empty.bcl"), bytes);
         {
             Window w;
-            fill(w.form.AdvStringGrid1, kEntries, true);
-            w.ui.fileNames.enqueue(folder.file("empty.bcl"));
-            QVERIFY(w.run(&TForm1::btnOpenListClick));
-            QVERIFY(w.form.AdvStringGrid1.isEmptyList());
+            fill(w.form.currentList, kEntries, true);
+            w.desktop.fileNames.enqueue(folder.file("empty.bcl"));
+            QVERIFY(w.run(&MainController::openList));
+            QVERIFY(w.form.currentList.isEmptyList());
             QCOMPARE(w.listSize(), QString("1"));
             QCOMPARE(w.label(), QString("empty"));
-            w.form.FormClose();
+            w.form.close();
         }
         Window next; // at start-up: one blank row, not two
-        next.form.FormCreate();
-        QVERIFY(next.ui.messages.isEmpty());
-        QVERIFY(next.form.AdvStringGrid1.isEmptyList());
+        next.form.start();
+        QVERIFY(next.desktop.messages.isEmpty());
+        QVERIFY(next.form.currentList.isEmptyList());
         QCOMPARE(next.listSize(), QString("1"));
         QCOMPARE(next.label(), QString("empty"));
     }
@@ -188,19 +189,19 @@ private slots:
         writeList(path, kEntries);
         {
             Window w;
-            w.ui.fileNames.enqueue(path);
-            QVERIFY(w.run(&TForm1::btnOpenListClick));
+            w.desktop.fileNames.enqueue(path);
+            QVERIFY(w.run(&MainController::openList));
             QCOMPARE(w.label(), label);
-            w.form.FormClose();
+            w.form.close();
         }
         const QString named = bareName ? QFileInfo(path).fileName() : path;
         QCOMPARE(readBytes(folder.file("sel.dat")), (named + "\r\n").toUtf8());
 
         Window next;
-        next.form.FormCreate();
-        QVERIFY2(next.ui.messages.isEmpty(), qPrintable(next.ui.messages.join('\n')));
-        QCOMPARE(next.form.AdvStringGrid1.rows(), 4);
-        QCOMPARE(next.form.AdvStringGrid1.entry(0), kEntries[0]);
+        next.form.start();
+        QVERIFY2(next.desktop.messages.isEmpty(), qPrintable(next.desktop.messages.join('\n')));
+        QCOMPARE(next.form.currentList.rows(), 4);
+        QCOMPARE(next.form.currentList.entry(0), kEntries[0]);
         QCOMPARE(next.listSize(), QString("4"));
         QCOMPARE(next.label(), label);
     }
@@ -210,22 +211,22 @@ private slots:
         WorkingFolder folder;
         {
             Window w;
-            w.form.FormCreate();
-            QVERIFY(w.ui.messages.isEmpty());
-            QVERIFY(w.form.AdvStringGrid1.isEmptyList());
+            w.form.start();
+            QVERIFY(w.desktop.messages.isEmpty());
+            QVERIFY(w.form.currentList.isEmptyList());
             QCOMPARE(w.listSize(), QString("1"));
             QCOMPARE(w.label(), QString());
         }
         writeBytes(folder.file("sel.dat"), "gone.bcl\r\n");
         Window w;
-        w.form.FormCreate();
+        w.form.start();
         QCOMPARE(
-            w.ui.messages,
+            w.desktop.messages,
             QStringList{
                 QString("Cannot open file \"%1\". No such file or directory").arg(folder.file("gone.bcl"))});
         QCOMPARE(w.listSize(), QString("0")); // start-up stopped at the load
-        QVERIFY(w.form.AdvStringGrid1.isEmptyList());
-        w.form.FormClose();
+        QVERIFY(w.form.currentList.isEmptyList());
+        w.form.close();
         QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("gone.bcl\r\n"));
     }
 
@@ -235,26 +236,26 @@ private slots:
         QFile::copy(QDir(TestPaths::kData).filePath("old-format.bcl"), folder.file("old.bcl"));
         writeBytes(folder.file("sel.dat"), "old.bcl\r\n");
         Window w;
-        w.ui.answers.enqueue(true);
-        w.form.FormCreate();
+        w.desktop.answers.enqueue(true);
+        w.form.start();
 
-        QCOMPARE(w.ui.questions.size(), 1);
-        QCOMPARE(w.ui.questions[0].title, QString("VorlixPro v3"));
-        QCOMPARE(w.ui.questions[0].text, kConvertQuestion);
-        QCOMPARE(w.ui.questions[0].icon, Ui::Icon::Question);
-        QVERIFY(w.ui.messages.isEmpty());
+        QCOMPARE(w.desktop.questions.size(), 1);
+        QCOMPARE(w.desktop.questions[0].title, QString("VorlixPro v3"));
+        QCOMPARE(w.desktop.questions[0].text, kConvertQuestion);
+        QCOMPARE(w.desktop.questions[0].icon, Desktop::Icon::Question);
+        QVERIFY(w.desktop.messages.isEmpty());
         // Names written in Windows-1252 by earlier versions come through intact.
         QCOMPARE(readBytes(folder.file("old.bcl")), QByteArray("Cars & Trucks\tPickups\t12\t34\t\r\n"
                                                                "Caf\xC3\xA9 Society\tNo Category\t56\t0\t\r\n"
                                                                "Name @ Home\tGarden\t78\t9\t\r\n"));
-        QCOMPARE(w.form.AdvStringGrid1.rows(), 3); // no trailing blank row on this path
-        QCOMPARE(w.form.AdvStringGrid1.entry(1), (CarnivalEntry{"Café Society", "No Category", "56", "0"}));
+        QCOMPARE(w.form.currentList.rows(), 3); // no trailing blank row on this path
+        QCOMPARE(w.form.currentList.entry(1), (CarnivalEntry{"Café Society", "No Category", "56", "0"}));
         QCOMPARE(w.listSize(), QString("3"));
         QCOMPARE(w.label(), QString("old"));
 
         Window next; // converted once: the next start loads it without asking
-        next.form.FormCreate();
-        QVERIFY(next.ui.questions.isEmpty());
+        next.form.start();
+        QVERIFY(next.desktop.questions.isEmpty());
         QCOMPARE(next.listSize(), QString("4"));
     }
 
@@ -266,14 +267,14 @@ private slots:
         writeBytes(folder.file("sel.dat"), "old.bcl\r\n");
         for (int start = 0; start < 2; ++start) {
             Window w;
-            w.ui.answers.enqueue(false);
-            w.form.FormCreate();
-            QCOMPARE(w.ui.questions.size(), 1);
-            QVERIFY(w.form.AdvStringGrid1.isEmptyList());
+            w.desktop.answers.enqueue(false);
+            w.form.start();
+            QCOMPARE(w.desktop.questions.size(), 1);
+            QVERIFY(w.form.currentList.isEmptyList());
             QCOMPARE(w.listSize(), QString("1"));
             QCOMPARE(w.label(), QString());
             QVERIFY(!w.form.listFiles.listName());
-            w.form.FormClose();
+            w.form.close();
             QCOMPARE(readBytes(folder.file("old.bcl")), old);
             QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("old.bcl\r\n"));
         }
@@ -286,10 +287,10 @@ private slots:
         const QByteArray bytes = readBytes(folder.file("at.bcl"));
         writeBytes(folder.file("sel.dat"), "at.bcl\r\n");
         Window w;
-        w.ui.answers.enqueue(true);
-        w.form.FormCreate();
-        QVERIFY(w.ui.questions.isEmpty());
-        QCOMPARE(w.form.AdvStringGrid1.cell(0, 0), QString("Blogging @ Home"));
+        w.desktop.answers.enqueue(true);
+        w.form.start();
+        QVERIFY(w.desktop.questions.isEmpty());
+        QCOMPARE(w.form.currentList.cell(0, 0), QString("Blogging @ Home"));
         QCOMPARE(w.listSize(), QString("2"));
         QCOMPARE(readBytes(folder.file("at.bcl")), bytes);
     }
@@ -300,18 +301,18 @@ private slots:
         {
             Window w; // no name: an existing state file stays as it is
             writeBytes(folder.file("sel.dat"), "keep me");
-            w.form.FormClose();
+            w.form.close();
             QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("keep me"));
         }
         writeList(folder.file("list.bcl"), kEntries);
         writeBytes(folder.file("sel.dat"), "list.bcl\r\n");
         Window w;
-        w.form.FormCreate();
-        w.ui.answers.enqueue(true);
-        w.run(&TForm1::btnClearListClick); // clearing keeps the list's name
+        w.form.start();
+        w.desktop.answers.enqueue(true);
+        w.form.dispatch([&] { w.form.clearList(Tab::CurrentList); }); // clearing keeps the list's name
         QCOMPARE(w.label(), QString("list"));
         QFile::remove(folder.file("sel.dat"));
-        w.form.FormClose();
+        w.form.close();
         QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("list.bcl\r\n"));
     }
 
@@ -322,21 +323,22 @@ private slots:
         writeBytes(folder.file("sel.dat"), "list.bcl\r\n");
         const QByteArray list = readBytes(folder.file("list.bcl"));
         Window w;
-        w.form.FormCreate();
-        w.form.AdvStringGrid1.setCell(0, 0, "Changed");
+        w.form.start();
+        w.form.currentList.setCell(0, 0, "Changed");
         {
             FailingWrites failing(folder.path());
-            w.ui.fileNames.enqueue(folder.file("list.bcl"));
-            QVERIFY(!w.run(&TForm1::btnSaveClick));
-            w.form.FormClose();
+            w.desktop.fileNames.enqueue(folder.file("list.bcl"));
+            QVERIFY(!w.run(&MainController::saveCurrentList));
+            w.form.close();
         }
-        QCOMPARE(w.ui.messages.size(), 2);
-        QVERIFY2(w.ui.messages[0].startsWith(QString("Cannot ")) && w.ui.messages[0].contains("list.bcl\". "),
-                 qPrintable(w.ui.messages[0]));
-        QVERIFY2(w.ui.messages[1].contains("sel.dat\". "), qPrintable(w.ui.messages[1]));
+        QCOMPARE(w.desktop.messages.size(), 2);
+        QVERIFY2(w.desktop.messages[0].startsWith(QString("Cannot ")) &&
+                     w.desktop.messages[0].contains("list.bcl\". "),
+                 qPrintable(w.desktop.messages[0]));
+        QVERIFY2(w.desktop.messages[1].contains("sel.dat\". "), qPrintable(w.desktop.messages[1]));
         QCOMPARE(readBytes(folder.file("list.bcl")), list);
         QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("list.bcl\r\n"));
-        QCOMPARE(w.form.AdvStringGrid1.cell(0, 0), QString("Changed"));
+        QCOMPARE(w.form.currentList.cell(0, 0), QString("Changed"));
         QCOMPARE(w.label(), QString("list"));
     }
 };

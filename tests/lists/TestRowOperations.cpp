@@ -1,6 +1,6 @@
 #include "lists/CarnivalList.h"
 #include "lists/RowOperations.h"
-#include "mock/FakeUi.h"
+#include "mock/FakeDesktop.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -54,14 +54,14 @@ private slots:
         QFETCH(QStringList, before);
         QFETCH(int, current);
         QFETCH(int, r);
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         fill(grid, before);
         grid.setCurrentRow(current);
-        FakeUi ui;
-        DeleteStringGridRow1(grid, r, ui);
+        FakeDesktop desktop;
+        deleteGridRow(grid, r, desktop);
         QTEST(refsOf(grid), "after");
         QTEST(grid.currentRow(), "currentAfter");
-        QCOMPARE(ui.focus, QString("AdvStringGrid1"));
+        QCOMPARE(desktop.focus, QString("currentListGrid"));
     }
 
     void clearAllRowsLeavesOneBlankRowWhicheverRowIsCurrent_data()
@@ -75,11 +75,11 @@ private slots:
     void clearAllRowsLeavesOneBlankRowWhicheverRowIsCurrent()
     {
         QFETCH(int, current);
-        CarnivalList grid("AdvStringGrid2");
+        CarnivalList grid("newListGrid");
         fill(grid, {"1", "2", "", "4", ""});
         grid.setCurrentRow(current);
-        FakeUi ui;
-        ClearAllRows(grid, ui);
+        FakeDesktop desktop;
+        clearAllRows(grid, desktop);
         QVERIFY(grid.isEmptyList());
         QCOMPARE(grid.currentRow(), 0);
     }
@@ -98,21 +98,21 @@ private slots:
 
     void findDupesLooksAtTheCarnivalRefOnly()
     {
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         grid.setRows(2);
         grid.setEntry(0, {"Cars", "Classic", "12", "3"});
         grid.setEntry(1, {"Odd", "No Category", "AB", "0"});
         QFETCH(QString, text);
-        QTEST(FindDupes(grid, text), "found");
+        QTEST(containsCarnival(grid, text), "found");
     }
 
     void programMovesReportTheRowButNeverAsTheUsersSelection()
     {
-        CarnivalList grid("AdvStringGrid1");
+        CarnivalList grid("currentListGrid");
         fill(grid, {"1", "2", "3"});
         QSignalSpy moves(&grid, &CarnivalList::currentRowChanged);
-        QVERIFY(SelectRowByRef(grid, "2"));
-        QVERIFY(!SelectRowByRef(grid, "9"));
+        QVERIFY(selectRowByRef(grid, "2"));
+        QVERIFY(!selectRowByRef(grid, "9"));
         QCOMPARE(grid.currentRow(), 1);
         QCOMPARE(moves.count(), 1);
         grid.setRows(1);

@@ -10,7 +10,7 @@
 class FakeNetwork final : public Network
 {
 public:
-    bool IsOnline(const QString& address) const override
+    bool isOnline(const QString& address) const override
     {
         asked.append(address);
         return answers.isEmpty() ? online : answers.dequeue();

@@ -1,6 +1,6 @@
 #include "mock/FakeWizardView.h"
 
-#include "update/TWUWIZ.h"
+#include "update/UpdateWizardController.h"
 
 using namespace WizardControls;
 
@@ -8,23 +8,23 @@ namespace {
 struct Handler
 {
     int page;
-    void (TWUWIZ::*run)();
+    void (UpdateWizardController::*run)();
 };
 
 const QHash<QString, Handler>& handlers()
 {
     static const QHash<QString, Handler> table = {
-        {StartButton, {0, &TWUWIZ::StartButtonClick}},
-        {ControlButton, {1, &TWUWIZ::ControlButtonClick}},
-        {NewButton, {2, &TWUWIZ::NewButtonClick}},
-        {ViewinNotepad1, {2, &TWUWIZ::ViewinNotepad1Click}},
-        {EULAButton, {3, &TWUWIZ::EULAButtonClick}},
-        {RAccept, {3, &TWUWIZ::RAcceptClick}},
-        {RNoAccept, {3, &TWUWIZ::RAcceptClick}},
-        {ViewinNotepad2, {3, &TWUWIZ::ViewinNotepad2Click}},
-        {FilesButton, {4, &TWUWIZ::FilesButtonClick}},
-        {CancelButton, {5, &TWUWIZ::CancelButtonClick}},
-        {RestartButton, {6, &TWUWIZ::RestartButtonClick}},
+        {StartButton, {0, &UpdateWizardController::startClicked}},
+        {GetUpdateButton, {1, &UpdateWizardController::getUpdateClicked}},
+        {WhatsNewNextButton, {2, &UpdateWizardController::whatsNewNextClicked}},
+        {ViewNotesInEditor, {2, &UpdateWizardController::viewNotesInEditor}},
+        {AgreementNextButton, {3, &UpdateWizardController::agreementNextClicked}},
+        {AcceptRadio, {3, &UpdateWizardController::acceptChosen}},
+        {DeclineRadio, {3, &UpdateWizardController::acceptChosen}},
+        {ViewAgreementInEditor, {3, &UpdateWizardController::viewAgreementInEditor}},
+        {ComponentsNextButton, {4, &UpdateWizardController::componentsNextClicked}},
+        {CancelButton, {5, &UpdateWizardController::cancelClicked}},
+        {RestartButton, {6, &UpdateWizardController::restartClicked}},
     };
     return table;
 }
@@ -66,7 +66,7 @@ void FakeWizardView::tick(int item, bool ticked)
 
 void FakeWizardView::closeBox()
 {
-    if (!closed && m_wizard.FormCloseQuery())
+    if (!closed && m_wizard.mayClose())
         closed = true;
 }
 
@@ -105,7 +105,7 @@ void FakeWizardView::setFont(const QString& family, int pointSize, bool bold)
 void FakeWizardView::runModal()
 {
     shown = true;
-    m_wizard.dispatch([this] { m_wizard.FormActivate(); });
+    m_wizard.dispatch([this] { m_wizard.activated(); });
     while (!closed && !steps.isEmpty())
         steps.dequeue()(*this);
 }

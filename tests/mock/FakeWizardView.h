@@ -10,7 +10,7 @@
 
 #include <functional>
 
-class TWUWIZ;
+class UpdateWizardController;
 
 /// The update wizard's dialog as a test drives it: keeps every caption, state and page the logic
 /// sets, and plays the user from a queue of steps while the dialog is open. A click on a control
@@ -18,7 +18,7 @@ class TWUWIZ;
 class FakeWizardView final : public WizardView
 {
 public:
-    explicit FakeWizardView(TWUWIZ& wizard) : m_wizard(wizard) {}
+    explicit FakeWizardView(UpdateWizardController& wizard) : m_wizard(wizard) {}
 
     struct Item
     {
@@ -94,5 +94,5 @@ public:
     QStringList faults;
 
 private:
-    TWUWIZ& m_wizard;
+    UpdateWizardController& m_wizard;
 };

@@ -1,20 +1,21 @@
 #pragma once
 
-#include "app/TForm1.h"
+#include "app/MainController.h"
+#include "mock/FakeDesktop.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
-#include "mock/FakeUi.h"
 
 #include <QList>
 
 // The main window's logic over two fake views, with the submission form loaded in the first.
 struct SearchFixture
 {
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakePage view1;
     FakePage view2;
-    TForm1 form{ui, network, view1, view2, AppSettings{QStringLiteral("http://127.0.0.1:8080"), {}, {}}};
+    MainController form{desktop, network, view1, view2,
+                        AppSettings{QStringLiteral("http://127.0.0.1:8080"), {}, {}}};
 
     FakeFormHandles loadForm(const QList<FakeOption>& carnivals)
     {

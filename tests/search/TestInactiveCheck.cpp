@@ -51,27 +51,27 @@ void TestInactiveCheck::guards()
     SearchFixture f;
     f.loadForm(kOffered);
     f.network.online = online;
-    SearchFixture::fill(f.form.AdvStringGrid1, list, false);
+    SearchFixture::fill(f.form.currentList, list, false);
 
-    f.form.btnShowInactivesClick();
+    f.form.checkInactives();
 
-    QCOMPARE(f.ui.messages, QStringList{message});
-    QVERIFY(f.ui.questions.isEmpty());
-    QCOMPARE(SearchFixture::entries(f.form.AdvStringGrid1), list);
+    QCOMPARE(f.desktop.messages, QStringList{message});
+    QVERIFY(f.desktop.questions.isEmpty());
+    QCOMPARE(SearchFixture::entries(f.form.currentList), list);
 }
 
 void TestInactiveCheck::allCurrentAsksNothing()
 {
     SearchFixture f;
     f.loadForm(kOffered);
-    SearchFixture::fill(f.form.AdvStringGrid1, {kCars, kMoney}); // the trailing blank row has no ref
+    SearchFixture::fill(f.form.currentList, {kCars, kMoney}); // the trailing blank row has no ref
 
-    f.form.btnShowInactivesClick();
+    f.form.checkInactives();
 
-    QCOMPARE(f.ui.messages, QStringList{"All carnivals are current"});
-    QVERIFY(f.ui.questions.isEmpty());
-    QCOMPARE(f.form.AdvStringGrid1.rows(), 3);
-    QCOMPARE(f.form.AdvStringGrid1.currentRow(), 2);
+    QCOMPARE(f.desktop.messages, QStringList{"All carnivals are current"});
+    QVERIFY(f.desktop.questions.isEmpty());
+    QCOMPARE(f.form.currentList.rows(), 3);
+    QCOMPARE(f.form.currentList.currentRow(), 2);
 }
 
 // Ref 12 occurs inside the value 123 and inside a name ("Top 12 Boats"): no option has the value
@@ -82,25 +82,26 @@ void TestInactiveCheck::questionListsEveryInactiveEntry()
     SearchFixture f;
     f.loadForm(kOffered);
     const CarnivalEntry nameless{"", "x", "77", "0"};
-    SearchFixture::fill(f.form.AdvStringGrid1, {kExpired});
-    SearchFixture::fill(f.form.AdvStringGrid2, {kGone}); // the new list is never looked at
+    SearchFixture::fill(f.form.currentList, {kExpired});
+    SearchFixture::fill(f.form.newList, {kGone}); // the new list is never looked at
 
-    f.form.btnShowInactivesClick();
-    QCOMPARE(f.ui.questions.size(), 1);
-    QCOMPARE(f.ui.questions[0].title, kTitle);
-    QCOMPARE(f.ui.questions[0].icon, Ui::Icon::Question);
-    QCOMPARE(f.ui.questions[0].text, QStringLiteral("Found 1 carnivals that are no longer valid: \n\n"
-                                                    "* Old Twelve\r\n\nWould you like to remove them from "
-                                                    "your list?"));
+    f.form.checkInactives();
+    QCOMPARE(f.desktop.questions.size(), 1);
+    QCOMPARE(f.desktop.questions[0].title, kTitle);
+    QCOMPARE(f.desktop.questions[0].icon, Desktop::Icon::Question);
+    QCOMPARE(f.desktop.questions[0].text,
+             QStringLiteral("Found 1 carnivals that are no longer valid: \n\n"
+                            "* Old Twelve\r\n\nWould you like to remove them from "
+                            "your list?"));
 
-    SearchFixture::fill(f.form.AdvStringGrid1, {kCars, kGone, nameless, kExpired, kGone});
-    f.form.btnShowInactivesClick();
-    QCOMPARE(f.ui.questions.size(), 2);
+    SearchFixture::fill(f.form.currentList, {kCars, kGone, nameless, kExpired, kGone});
+    f.form.checkInactives();
+    QCOMPARE(f.desktop.questions.size(), 2);
     QCOMPARE(
-        f.ui.questions[1].text,
+        f.desktop.questions[1].text,
         QStringLiteral("Found 4 carnivals that are no longer valid: \n\n* Gone Fishing\r\n* \r\n"
                        "* Old Twelve\r\n* Gone Fishing\r\n\nWould you like to remove them from your list?"));
-    QVERIFY(f.ui.messages.isEmpty());
+    QVERIFY(f.desktop.messages.isEmpty());
 }
 
 // Both entries of one expired carnival go; a row whose category ref equals an expired carnival's
@@ -110,17 +111,17 @@ void TestInactiveCheck::yesRemovesByCarnivalRefOnly()
     SearchFixture f;
     f.loadForm(kOffered);
     const CarnivalEntry categoryTwelve{"Carnival of Cars", "Twelve", "123", "12"};
-    SearchFixture::fill(f.form.AdvStringGrid1, {categoryTwelve, kGone, kMoney, kGone, kExpired});
-    f.ui.answers.enqueue(true);
+    SearchFixture::fill(f.form.currentList, {categoryTwelve, kGone, kMoney, kGone, kExpired});
+    f.desktop.answers.enqueue(true);
 
-    f.form.btnShowInactivesClick();
+    f.form.checkInactives();
 
-    QCOMPARE(f.ui.questions.size(), 1);
-    QVERIFY(f.ui.questions[0].text.startsWith("Found 3 carnivals"));
-    QCOMPARE(SearchFixture::entries(f.form.AdvStringGrid1),
+    QCOMPARE(f.desktop.questions.size(), 1);
+    QVERIFY(f.desktop.questions[0].text.startsWith("Found 3 carnivals"));
+    QCOMPARE(SearchFixture::entries(f.form.currentList),
              (QList<CarnivalEntry>{categoryTwelve, kMoney, CarnivalEntry{}}));
     QCOMPARE(f.form.controls.text(Controls::ListTotal), QStringLiteral("3"));
-    QVERIFY(f.ui.messages.isEmpty());
+    QVERIFY(f.desktop.messages.isEmpty());
 }
 
 void TestInactiveCheck::noChangesNothing()
@@ -128,16 +129,16 @@ void TestInactiveCheck::noChangesNothing()
     SearchFixture f;
     f.loadForm(kOffered);
     const QList<CarnivalEntry> list{kGone, kCars, kExpired};
-    SearchFixture::fill(f.form.AdvStringGrid1, list, false);
+    SearchFixture::fill(f.form.currentList, list, false);
     f.form.controls.setText(Controls::ListTotal, QStringLiteral("3"));
 
-    f.form.btnShowInactivesClick();
-    f.form.btnShowInactivesClick(); // the second run starts with empty working lists
+    f.form.checkInactives();
+    f.form.checkInactives(); // the second run starts with empty working lists
 
-    QCOMPARE(f.ui.questions.size(), 2);
-    QCOMPARE(f.ui.questions[1].text, f.ui.questions[0].text);
-    QVERIFY(f.ui.questions[1].text.startsWith("Found 2 carnivals"));
-    QCOMPARE(SearchFixture::entries(f.form.AdvStringGrid1), list);
+    QCOMPARE(f.desktop.questions.size(), 2);
+    QCOMPARE(f.desktop.questions[1].text, f.desktop.questions[0].text);
+    QVERIFY(f.desktop.questions[1].text.startsWith("Found 2 carnivals"));
+    QCOMPARE(SearchFixture::entries(f.form.currentList), list);
     QCOMPARE(f.form.controls.text(Controls::ListTotal), QStringLiteral("3"));
 }
 
@@ -169,18 +170,18 @@ void TestInactiveCheck::pageFailures()
     else
         f.view1.failOperation(failure);
     const QList<CarnivalEntry> list{kGone, kCars, kExpired};
-    SearchFixture::fill(f.form.AdvStringGrid1, list);
-    f.form.AdvStringGrid1.setCurrentRow(1);
+    SearchFixture::fill(f.form.currentList, list);
+    f.form.currentList.setCurrentRow(1);
     f.form.controls.setText(Controls::ListTotal, QStringLiteral("unchanged"));
 
-    f.form.btnShowInactivesClick();
+    f.form.checkInactives();
 
-    QCOMPARE(f.ui.messages, QStringList{message});
-    QVERIFY(f.ui.questions.isEmpty());
-    QCOMPARE(SearchFixture::entries(f.form.AdvStringGrid1), list + QList<CarnivalEntry>{{}});
+    QCOMPARE(f.desktop.messages, QStringList{message});
+    QVERIFY(f.desktop.questions.isEmpty());
+    QCOMPARE(SearchFixture::entries(f.form.currentList), list + QList<CarnivalEntry>{{}});
     QCOMPARE(f.form.controls.text(Controls::ListTotal), listTotal);
     if (listTotal == "unchanged")
-        QCOMPARE(f.form.AdvStringGrid1.currentRow(), 1);
+        QCOMPARE(f.form.currentList.currentRow(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestInactiveCheck)

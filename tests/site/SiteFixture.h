@@ -1,9 +1,10 @@
 #pragma once
 
-#include "app/TForm1.h"
+#include "app/MainController.h"
+#include "mock/FakeDesktop.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
-#include "mock/FakeUi.h"
+#include "platform/ControlNames.h"
 
 #include <memory>
 
@@ -13,22 +14,22 @@ struct SiteFixture
     static inline const QString kSite = QStringLiteral("http://dir.test:8080");
     static inline const QString kForm = QStringLiteral("http://dir.test:8080/bc/submit.php");
 
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakePage pages[2];
     FakeFormHandles forms[2];
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainController> form;
 
     SiteFixture()
     {
         AppSettings settings;
         settings.site = kSite;
-        form = std::make_unique<TForm1>(ui, network, pages[0], pages[1], settings);
+        form = std::make_unique<MainController>(desktop, network, pages[0], pages[1], settings);
         forms[0] = pages[0].loadSubmissionForm(kForm);
         forms[1] = pages[1].loadSubmissionForm(kForm);
     }
 
-    CarnivalList& grid(int tab) { return tab == 0 ? form->AdvStringGrid1 : form->AdvStringGrid2; }
+    CarnivalList& grid(int tab) { return tab == 0 ? form->currentList : form->newList; }
     QString countLabel(int tab) const
     {
         return form->controls.text(tab == 0 ? Controls::ListTotal : Controls::NewListTotal);

@@ -4,7 +4,7 @@
 #include <QTest>
 
 // Add Item / Add, Change Category and the selection handlers, on both tabs where they share a
-// routine (column "tab": 0 the current list with EmbeddedWB1, 1 the new list with EmbeddedWB2).
+// routine (column "tab": 0 the current list with currentListView, 1 the new list with newListView).
 class TestCarnivalOptions final : public QObject
 {
     Q_OBJECT
@@ -37,14 +37,17 @@ private slots:
     void selectingBlankRowClearsForm();
 
 private:
-    void add(int tab) { tab == 0 ? f->form->btnAddItemClick() : f->form->btnAddNewClick(); }
+    void add(int tab)
+    {
+        tab == 0 ? f->form->addChosenCarnival(Tab::CurrentList) : f->form->addChosenCarnival(Tab::NewList);
+    }
     void changeCategory(int tab)
     {
-        tab == 0 ? f->form->btnChangeCatClick() : f->form->btnChangeNewCatClick();
+        tab == 0 ? f->form->changeCategory(Tab::CurrentList) : f->form->changeCategory(Tab::NewList);
     }
     void select(int tab)
     {
-        tab == 0 ? f->form->AdvStringGrid1SelectionChanged() : f->form->AdvStringGrid2SelectionChanged();
+        tab == 0 ? f->form->selectionChanged(Tab::CurrentList) : f->form->selectionChanged(Tab::NewList);
     }
     static void addTabRows() { QTest::addColumn<int>("tab"); }
 
@@ -92,9 +95,9 @@ void TestCarnivalOptions::addBuildsRows()
     QCOMPARE(f->rows(tab), after);
     QCOMPARE(f->grid(tab).currentRow(), after.size() - 1);
     QCOMPARE(f->countLabel(tab), QString::number(after.size()));
-    QCOMPARE(f->ui.messages, QStringList{});
-    QVERIFY(!f->form->DuplicateFound);
-    QCOMPARE(f->form->scratch.TextBoxTemp2, QString());
+    QCOMPARE(f->desktop.messages, QStringList{});
+    QVERIFY(!f->form->duplicateFound);
+    QCOMPARE(f->form->scratch.chosenText, QString());
     QCOMPARE(f->pages[1 - tab].totalCalls(), 0);
     QCOMPARE(f->grid(1 - tab).rows(), 1);
 }
@@ -129,7 +132,7 @@ void TestCarnivalOptions::addStopsOnChecks()
     add(tab);
     QCOMPARE(f->rows(tab), Rows{kA}); // only the trailing blank row went
     QCOMPARE(f->grid(tab).currentRow(), 0);
-    QCOMPARE(f->ui.messages, message.isEmpty() ? QStringList{} : QStringList{message});
+    QCOMPARE(f->desktop.messages, message.isEmpty() ? QStringList{} : QStringList{message});
     QCOMPARE(f->countLabel(tab), QString("0"));
 }
 
@@ -148,8 +151,8 @@ void TestCarnivalOptions::addDuplicateLeavesList()
 
     add(tab);
     QCOMPARE(f->rows(tab), (Rows{kCars, kA}));
-    QCOMPARE(f->ui.messages, QStringList{"This carnival is already in the list"});
-    QVERIFY(!f->form->DuplicateFound);
+    QCOMPARE(f->desktop.messages, QStringList{"This carnival is already in the list"});
+    QVERIFY(!f->form->duplicateFound);
     QCOMPARE(f->countLabel(tab), QString("0"));
     QCOMPARE(f->pages[tab].calls("outerHTML"), 1); // no category was read
 }
@@ -163,7 +166,7 @@ void TestCarnivalOptions::addWithoutCategoryDropDown()
 
     add(1);
     QCOMPARE(f->rows(1), (Rows{{"Boats & Ships", "No Category", "15", "0"}}));
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.messages, QStringList{});
 }
 
 // A carnival that was not added must not have a category written into whatever row is last.
@@ -176,17 +179,17 @@ void TestCarnivalOptions::addSkipsCategoryWhenNoCarnivalAdded()
 
     add(0);
     QCOMPARE(f->rows(0), Rows{kCars});
-    QCOMPARE(f->ui.messages,
+    QCOMPARE(f->desktop.messages,
              QStringList{"There is no response from the website, check your internet connection"});
 
     // A value that reads as 0 without being "0": "no carnival", and no category either.
-    f->ui.messages.clear();
+    f->desktop.messages.clear();
     f->network.online = true;
     f->pages[0].element(f->forms[0].carnival).options.append(FakeOption{"00", "Zero"});
     f->choose(0, "00", "4");
     add(0);
     QCOMPARE(f->rows(0), (Rows{kCars, {}}));
-    QCOMPARE(f->ui.messages, QStringList{"no carnival"});
+    QCOMPARE(f->desktop.messages, QStringList{"no carnival"});
     QCOMPARE(f->grid(0).currentRow(), 0);
 }
 
@@ -212,11 +215,11 @@ void TestCarnivalOptions::addErrors_data()
         QTest::newRow(t + "carnival markup fails") << tab << "markup"
                                                    << "12"
                                                    << "3"
-                                                   << "Error in AddCarnival()" << Rows{kA, {}};
+                                                   << "Error in addCarnival()" << Rows{kA, {}};
         QTest::newRow(t + "carnival value not a number") << tab << ""
                                                          << "abc"
                                                          << "3"
-                                                         << "Error in AddCarnival()" << Rows{kA, {}};
+                                                         << "Error in addCarnival()" << Rows{kA, {}};
         QTest::newRow(t + "category markup fails")
             << tab << "category"
             << "12"
@@ -252,9 +255,9 @@ void TestCarnivalOptions::addErrors()
         page.loadEmptyDocument(SiteFixture::kForm);
 
     QVERIFY(f->form->dispatch([&] { add(tab); })); // trapped: nothing reaches the general report
-    QCOMPARE(f->ui.messages, QStringList{message});
+    QCOMPARE(f->desktop.messages, QStringList{message});
     QCOMPARE(f->rows(tab), after);
-    QVERIFY(!f->form->DuplicateFound);
+    QVERIFY(!f->form->duplicateFound);
 }
 
 // The new list's add reports a page error in its checks with the standard message; the current
@@ -264,11 +267,11 @@ void TestCarnivalOptions::pageErrorDuringChecksDiffersByTab()
     f->pages[0].failOperation("LocationURL");
     f->pages[1].failOperation("LocationURL");
     QVERIFY(!f->form->dispatch([&] { add(0); }));
-    QCOMPARE(f->ui.messages, QStringList{"LocationURL failed"});
+    QCOMPARE(f->desktop.messages, QStringList{"LocationURL failed"});
 
-    f->ui.messages.clear();
+    f->desktop.messages.clear();
     QVERIFY(f->form->dispatch([&] { add(1); }));
-    QCOMPARE(f->ui.messages, QStringList{SubmitPage::kPageErrorMessage});
+    QCOMPARE(f->desktop.messages, QStringList{SubmitPage::kPageErrorMessage});
 }
 
 void TestCarnivalOptions::changeCategory_data()
@@ -307,7 +310,7 @@ void TestCarnivalOptions::changeCategory()
 
     changeCategory(tab);
     QCOMPARE(f->rows(tab), (Rows{kA, row, {}}));
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.messages, QStringList{});
 }
 
 void TestCarnivalOptions::changeCategoryOfflineAndErrors()
@@ -315,11 +318,11 @@ void TestCarnivalOptions::changeCategoryOfflineAndErrors()
     f->fill(0, {kCars, {}});
     f->network.online = false;
     changeCategory(0);
-    QCOMPARE(f->ui.messages, QStringList{SubmitPage::kOfflineMessage});
+    QCOMPARE(f->desktop.messages, QStringList{SubmitPage::kOfflineMessage});
     QCOMPARE(f->pages[0].totalCalls(), 0);
 
     // No category drop-down: only the carnival drop-down decides, and the ref stays.
-    f->ui.messages.clear();
+    f->desktop.messages.clear();
     f->network.online = true;
     f->pages[1].loadEmptyDocument(SiteFixture::kForm);
     f->pages[1].addSelect("id", {{"12", "Cars"}});
@@ -329,15 +332,15 @@ void TestCarnivalOptions::changeCategoryOfflineAndErrors()
 
     f->pages[1].unloadDocument();
     changeCategory(1);
-    QCOMPARE(f->ui.messages, QStringList{SubmitPage::kPageErrorMessage});
+    QCOMPARE(f->desktop.messages, QStringList{SubmitPage::kPageErrorMessage});
 }
 
 void TestCarnivalOptions::selectionOnForm_data()
 {
     addTabRows();
     QTest::addColumn<QString>("grid");
-    QTest::newRow("current list") << 0 << "AdvStringGrid1";
-    QTest::newRow("new list") << 1 << "AdvStringGrid2";
+    QTest::newRow("current list") << 0 << "currentListGrid";
+    QTest::newRow("new list") << 1 << "newListGrid";
 }
 
 void TestCarnivalOptions::selectionOnForm()
@@ -356,8 +359,8 @@ void TestCarnivalOptions::selectionOnForm()
     QCOMPARE(page.chosenValue(f->forms[tab].carnival), QString("15"));
     QCOMPARE(page.chosenValue(f->forms[tab].category), QString("4"));
     QCOMPARE(carnivalWhenFired, QString("15"));
-    QCOMPARE(f->ui.focus, grid);
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.focus, grid);
+    QCOMPARE(f->desktop.messages, QStringList{});
     QCOMPARE(f->pages[1 - tab].totalCalls(), 0);
 }
 
@@ -366,7 +369,7 @@ void TestCarnivalOptions::selectionWithAddButtonFocused()
     // Current list: the carnival stays, the category is still set.
     f->fill(0, {kCars, kBoats});
     f->grid(0).setCurrentRow(1);
-    f->ui.focus = "btnAddItem";
+    f->desktop.focus = "addItemButton";
     select(0);
     QCOMPARE(f->pages[0].chosenValue(f->forms[0].carnival), QString("0"));
     QCOMPARE(f->pages[0].chosenValue(f->forms[0].category), QString("4"));
@@ -374,10 +377,10 @@ void TestCarnivalOptions::selectionWithAddButtonFocused()
     // New list: nothing at all.
     f->fill(1, {kCars, kBoats});
     f->grid(1).setCurrentRow(1);
-    f->ui.focus = "btnAddNew";
+    f->desktop.focus = "addNewButton";
     select(1);
     QCOMPARE(f->pages[1].totalCalls(), 0);
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.messages, QStringList{});
 }
 
 void TestCarnivalOptions::selectionOffForm()
@@ -388,13 +391,13 @@ void TestCarnivalOptions::selectionOffForm()
     select(0);
     QCOMPARE(f->pages[0].navigations, QStringList{SiteFixture::kForm});
     QCOMPARE(f->pages[0].chosenValue(f->forms[0].carnival), QString("0"));
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.messages, QStringList{});
 
     // New list: a message, and the view stays where it is.
     f->fill(1, {kCars, kBoats});
     f->pages[1].setLocation("http://dir.test:8080/bc/thanks.php");
     select(1);
-    QCOMPARE(f->ui.messages, QStringList{SubmitPage::kNotDefaultPageMessage});
+    QCOMPARE(f->desktop.messages, QStringList{SubmitPage::kNotDefaultPageMessage});
     QVERIFY(f->pages[1].navigations.isEmpty());
     QCOMPARE(f->pages[1].chosenValue(f->forms[1].carnival), QString("0"));
 }
@@ -408,7 +411,7 @@ void TestCarnivalOptions::selectionOffline()
     select(0);
     select(1);
     QCOMPARE(f->pages[0].totalCalls() + f->pages[1].totalCalls(), 0);
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.messages, QStringList{});
 }
 
 void TestCarnivalOptions::selectingBlankRowClearsForm()

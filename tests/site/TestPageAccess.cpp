@@ -36,9 +36,9 @@ private:
 
 void TestPageAccess::asksConnectionForTheFormAddress()
 {
-    QVERIFY(page().IsOnline());
+    QVERIFY(page().isOnline());
     f->network.online = false;
-    QVERIFY(!page().IsOnline());
+    QVERIFY(!page().isOnline());
     QCOMPARE(f->network.asked, (QStringList{SiteFixture::kForm, SiteFixture::kForm}));
 }
 
@@ -60,17 +60,17 @@ void TestPageAccess::defaultPageCheck()
     QFETCH(QString, location);
     QFETCH(bool, onForm);
     f->pages[0].setLocation(location);
-    scratch().TextBoxTemp2 = "earlier";
-    QCOMPARE(page().OnDefaultPage(f->pages[0]), onForm);
-    QCOMPARE(scratch().TextBoxTemp2, QString()); // emptied whatever the outcome
+    scratch().chosenText = "earlier";
+    QCOMPARE(page().onDefaultPage(f->pages[0]), onForm);
+    QCOMPARE(scratch().chosenText, QString()); // emptied whatever the outcome
 }
 
 void TestPageAccess::findText_data()
 {
     QTest::addColumn<QString>("markup");
     QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("text");   // TextBoxTemp2 afterwards; it held "earlier"
-    QTest::addColumn<bool>("extracted"); // RichEdit1 emptied and the position set
+    QTest::addColumn<QString>("text");   // chosenText afterwards; it held "earlier"
+    QTest::addColumn<bool>("extracted"); // markup emptied and the position set
 
     const QString select = "<SELECT name=id id=id><OPTION value=0>Select a carnival</OPTION>"
                            "<OPTION value=12 selected>Cars</OPTION><OPTION value=125>Boats</OPTION></SELECT>";
@@ -105,16 +105,16 @@ void TestPageAccess::findText()
     QFETCH(QString, value);
     QFETCH(QString, text);
     QFETCH(bool, extracted);
-    scratch().RichEdit1 = markup;
-    scratch().TextBoxTemp2 = "earlier";
+    scratch().markup = markup;
+    scratch().chosenText = "earlier";
     scratch().searchPosition = -7;
-    page().FindText(value);
-    QCOMPARE(scratch().TextBoxTemp2, text);
-    QCOMPARE(scratch().RichEdit1, extracted ? QString() : markup);
+    page().findChosenText(value);
+    QCOMPARE(scratch().chosenText, text);
+    QCOMPARE(scratch().markup, extracted ? QString() : markup);
     const int expectedPosition =
         extracted ? int(markup.indexOf("<OPTION value=" + value + " selected>")) : -7;
     QCOMPARE(scratch().searchPosition, expectedPosition);
-    QVERIFY(f->ui.messages.isEmpty());
+    QVERIFY(f->desktop.messages.isEmpty());
 }
 
 void TestPageAccess::setCarnivalChoosesWithoutEvent()
@@ -124,15 +124,15 @@ void TestPageAccess::setCarnivalChoosesWithoutEvent()
     int changes = 0;
     view.element(f->forms[0].carnival).handlers["onchange"] = [&] { ++changes; };
 
-    page().SetCarnival("12", view);
+    page().setCarnival("12", view);
     QCOMPARE(view.chosenValue(f->forms[0].carnival), QString("12"));
     QCOMPARE(view.chosenValue(second), QString("12")); // every element named "id"
     QCOMPARE(changes, 0);
     QVERIFY(view.firedEvents.isEmpty());
 
-    page().SetCarnival("", view); // a blank row's ref chooses nothing
+    page().setCarnival("", view); // a blank row's ref chooses nothing
     QCOMPARE(view.chosenValue(f->forms[0].carnival), QString());
-    QVERIFY(f->ui.messages.isEmpty());
+    QVERIFY(f->desktop.messages.isEmpty());
     QCOMPARE(f->pages[1].totalCalls(), 0);
 }
 
@@ -140,14 +140,14 @@ void TestPageAccess::setCarnivalOfflineOrFailing()
 {
     FakePage& view = f->pages[0];
     f->network.online = false;
-    page().SetCarnival("12", view);
+    page().setCarnival("12", view);
     QCOMPARE(view.totalCalls(), 0);
-    QVERIFY(f->ui.messages.isEmpty());
+    QVERIFY(f->desktop.messages.isEmpty());
 
     f->network.online = true;
     view.failElement(f->forms[0].carnival);
-    page().SetCarnival("12", view);
-    QCOMPARE(f->ui.messages, QStringList{"Exception error in SetCarnival()"});
+    page().setCarnival("12", view);
+    QCOMPARE(f->desktop.messages, QStringList{"Exception error in setCarnival()"});
 }
 
 void TestPageAccess::setCategoryFiresCarnivalChangeAfterChoosing()
@@ -160,14 +160,14 @@ void TestPageAccess::setCategoryFiresCarnivalChangeAfterChoosing()
     int categoryChanges = 0;
     view.element(f->forms[1].category).handlers["onchange"] = [&] { ++categoryChanges; };
 
-    page().SetCategory("4", view, f->grid(1));
+    page().setCategory("4", view, f->grid(1));
     QCOMPARE(categoryWhenFired, QString("4"));
     QCOMPARE(categoryChanges, 0);
     QCOMPARE(view.firedEvents.size(), 1);
     QCOMPARE(view.firedEvents.first().first, f->forms[1].carnival);
     QCOMPARE(view.firedEvents.first().second, QString("onchange"));
-    QCOMPARE(f->ui.focus, QString("AdvStringGrid2"));
-    QVERIFY(f->ui.messages.isEmpty());
+    QCOMPARE(f->desktop.focus, QString("newListGrid"));
+    QVERIFY(f->desktop.messages.isEmpty());
 }
 
 void TestPageAccess::setCategoryFailures()
@@ -176,49 +176,50 @@ void TestPageAccess::setCategoryFailures()
     FakePage& view = f->pages[0];
     view.loadEmptyDocument(SiteFixture::kForm);
     const Element category = view.addSelect("category", {{"0", "None"}, {"3", "Classic"}});
-    page().SetCategory("3", view, f->grid(0));
+    page().setCategory("3", view, f->grid(0));
     QCOMPARE(view.chosenValue(category), QString("3"));
-    QCOMPARE(f->ui.messages, QStringList{SubmitPage::kPageErrorMessage});
-    QCOMPARE(f->ui.focus, QString("AdvStringGrid1"));
+    QCOMPARE(f->desktop.messages, QStringList{SubmitPage::kPageErrorMessage});
+    QCOMPARE(f->desktop.focus, QString("currentListGrid"));
 
-    f->ui.messages.clear();
-    f->ui.focus.clear();
+    f->desktop.messages.clear();
+    f->desktop.focus.clear();
     view.unloadDocument();
-    page().SetCategory("3", view, f->grid(0));
-    QCOMPARE(f->ui.messages, QStringList{"Exception error in SetCategory"});
-    QCOMPARE(f->ui.focus, QString());
+    page().setCategory("3", view, f->grid(0));
+    QCOMPARE(f->desktop.messages, QStringList{"Exception error in setCategory"});
+    QCOMPARE(f->desktop.focus, QString());
 }
 
 void TestPageAccess::fireElementEventReportsFailure()
 {
     FakePage& view = f->pages[0];
-    QVERIFY(page().FireElementEvent(view, f->forms[0].carnival, "onchange"));
+    QVERIFY(page().fireElementEvent(view, f->forms[0].carnival, "onchange"));
     view.failElement(f->forms[0].carnival);
-    QVERIFY(!page().FireElementEvent(view, f->forms[0].carnival, "onchange"));
-    QVERIFY(!page().FireElementEvent(view, std::nullopt, "onchange"));
-    QCOMPARE(f->ui.messages, (QStringList{SubmitPage::kPageErrorMessage, SubmitPage::kPageErrorMessage}));
+    QVERIFY(!page().fireElementEvent(view, f->forms[0].carnival, "onchange"));
+    QVERIFY(!page().fireElementEvent(view, std::nullopt, "onchange"));
+    QCOMPARE(f->desktop.messages,
+             (QStringList{SubmitPage::kPageErrorMessage, SubmitPage::kPageErrorMessage}));
 }
 
 void TestPageAccess::documentCompleteScrollsCarnivalToTop()
 {
     FakePage& view = f->pages[0];
     const Element second = view.addSelect("id", {{"1", "x"}});
-    emit view.DocumentComplete();
+    emit view.pageLoaded();
     QCOMPARE(view.scrolled, (QList<Element>{f->forms[0].carnival, second}));
     QVERIFY(f->pages[1].scrolled.isEmpty());
 
     view.loadEmptyDocument("http://elsewhere/"); // a page without the form: nothing to scroll
-    emit view.DocumentComplete();
+    emit view.pageLoaded();
     QCOMPARE(view.scrolled.size(), 2);
-    QVERIFY(f->ui.messages.isEmpty());
+    QVERIFY(f->desktop.messages.isEmpty());
 }
 
 void TestPageAccess::documentCompleteWithoutDocumentReportsError_data()
 {
     QTest::addColumn<int>("tab");
     QTest::addColumn<QString>("message");
-    QTest::newRow("EmbeddedWB1") << 0 << "Couldn't convert the EmbeddedWB1.Document to an IHTMLDocument2";
-    QTest::newRow("EmbeddedWB2") << 1 << "Couldn't convert the WebBrowser2.Document to an IHTMLDocument2";
+    QTest::newRow("currentListView") << 0 << "Couldn't convert the EmbeddedWB1.Document to an IHTMLDocument2";
+    QTest::newRow("newListView") << 1 << "Couldn't convert the WebBrowser2.Document to an IHTMLDocument2";
 }
 
 void TestPageAccess::documentCompleteWithoutDocumentReportsError()
@@ -226,51 +227,51 @@ void TestPageAccess::documentCompleteWithoutDocumentReportsError()
     QFETCH(int, tab);
     QFETCH(QString, message);
     f->pages[tab].unloadDocument();
-    emit f->pages[tab].DocumentComplete(); // reaches the general error report, and the program goes on
-    QCOMPARE(f->ui.messages, QStringList{message});
+    emit f->pages[tab].pageLoaded(); // reaches the general error report, and the program goes on
+    QCOMPARE(f->desktop.messages, QStringList{message});
 }
 
 void TestPageAccess::commandStateFollowsEachView()
 {
     ControlStates& controls = f->form->controls;
-    emit f->pages[0].CommandStateChange(1, false);
-    QVERIFY(!controls.isEnabled("btnForward1"));
-    QVERIFY(controls.isEnabled("btnBack1"));
-    QVERIFY(controls.isEnabled("btnRefresh1"));
+    emit f->pages[0].navigationStateChanged(1, false);
+    QVERIFY(!controls.isEnabled("forwardButton"));
+    QVERIFY(controls.isEnabled("backButton"));
+    QVERIFY(controls.isEnabled("refreshButton"));
 
     f->pages[0].setBusy(true);
-    emit f->pages[0].CommandStateChange(2, false);
-    QVERIFY(!controls.isEnabled("btnBack1"));
-    QVERIFY(!controls.isEnabled("btnRefresh1"));
+    emit f->pages[0].navigationStateChanged(2, false);
+    QVERIFY(!controls.isEnabled("backButton"));
+    QVERIFY(!controls.isEnabled("refreshButton"));
 
     f->pages[0].setBusy(false);
-    emit f->pages[0].CommandStateChange(-1, false); // another command: only Refresh follows
-    QVERIFY(controls.isEnabled("btnRefresh1"));
-    QVERIFY(!controls.isEnabled("btnBack1"));
-    emit f->pages[0].CommandStateChange(1, true);
-    QVERIFY(controls.isEnabled("btnForward1"));
+    emit f->pages[0].navigationStateChanged(-1, false); // another command: only Refresh follows
+    QVERIFY(controls.isEnabled("refreshButton"));
+    QVERIFY(!controls.isEnabled("backButton"));
+    emit f->pages[0].navigationStateChanged(1, true);
+    QVERIFY(controls.isEnabled("forwardButton"));
 
     f->pages[1].setBusy(true);
-    emit f->pages[1].CommandStateChange(2, false);
-    QVERIFY(!controls.isEnabled("btnback2"));
-    QVERIFY(!controls.isEnabled("btnRefresh2"));
-    QVERIFY(controls.isEnabled("btnForward2"));
-    QVERIFY(controls.isEnabled("btnRefresh1"));
+    emit f->pages[1].navigationStateChanged(2, false);
+    QVERIFY(!controls.isEnabled("newListBackButton"));
+    QVERIFY(!controls.isEnabled("newListRefreshButton"));
+    QVERIFY(controls.isEnabled("newListForwardButton"));
+    QVERIFY(controls.isEnabled("refreshButton"));
 }
 
 void TestPageAccess::refreshAndResetUseTheTabsOwnView()
 {
-    f->form->btnRefresh2Click();
+    f->form->refreshPage(Tab::NewList);
     QCOMPARE(f->pages[1].refreshes, 1);
     QCOMPARE(f->pages[0].refreshes, 0);
-    f->form->btnRefresh1Click();
+    f->form->refreshPage(Tab::CurrentList);
     QCOMPARE(f->pages[0].refreshes, 1);
 
     f->pages[0].setLocation("http://elsewhere/");
-    f->form->btnReset1Click();
+    f->form->resetPage(Tab::CurrentList);
     QCOMPARE(f->pages[0].navigations, QStringList{SiteFixture::kForm});
     QVERIFY(f->pages[1].navigations.isEmpty());
-    f->form->btnReset2Click();
+    f->form->resetPage(Tab::NewList);
     QCOMPARE(f->pages[1].navigations, QStringList{SiteFixture::kForm});
 }
 
@@ -278,7 +279,7 @@ void TestPageAccess::deleteOnNewListSetsTheCarnival()
 {
     f->fill(1, {{"Cars", "Classic", "12", "3"}, {"Boats & Ships", "Modern", "15", "4"}, {}});
     f->grid(1).setCurrentRow(0);
-    f->form->btnDeleteNewItemClick(); // the last entry becomes current
+    f->form->deleteRow(Tab::NewList); // the last entry becomes current
     QCOMPARE(f->pages[1].chosenValue(f->forms[1].carnival), QString("15"));
     QCOMPARE(f->pages[0].totalCalls(), 0);
 }

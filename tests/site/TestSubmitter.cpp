@@ -22,7 +22,7 @@ const CarnivalEntry kBlank{};
 struct FakeDirectory
 {
     FakePage& page;
-    FakeUi& ui;
+    FakeDesktop& desktop;
     FakeForm form;
     FakeFormHandles handles;
     QStringList carnivals;
@@ -41,7 +41,7 @@ struct FakeDirectory
     };
     QList<PendingAnswer> pending;
 
-    FakeDirectory(FakePage& view, FakeUi& fakeUi) : page(view), ui(fakeUi)
+    FakeDirectory(FakePage& view, FakeDesktop& fakeUi) : page(view), desktop(fakeUi)
     {
         form.carnivals = {
             {"0", "Select a carnival"}, {"11", "Alpha"}, {"12", "Beta"}, {"13", "Gamma"}, {"14", "Delta"},
@@ -61,8 +61,8 @@ struct FakeDirectory
     {
         carnivals.append(page.chosenValue(handles.carnival));
         categories.append(page.chosenValue(handles.category));
-        sleptAtClicks.append(ui.sleptMs);
-        waitedAtClicks.append(ui.waitedMs);
+        sleptAtClicks.append(desktop.sleptMs);
+        waitedAtClicks.append(desktop.waitedMs);
         emit page.LoadStarted();
         if (onSubmit)
             onSubmit(static_cast<int>(carnivals.size()));
@@ -126,8 +126,8 @@ private slots:
     void manualSubmitFailures();
 
 private:
-    TForm1& form() { return *f->form; }
-    CarnivalList& grid() { return f->form->AdvStringGrid1; }
+    MainController& form() { return *f->form; }
+    CarnivalList& grid() { return f->form->currentList; }
     FakePage& page() { return f->pages[0]; }
     void load(const QList<CarnivalEntry>& entries, int currentRow = 0)
     {
@@ -160,9 +160,9 @@ void TestSubmitter::init()
 {
     directory.reset();
     f = std::make_unique<SiteFixture>();
-    directory = std::make_unique<FakeDirectory>(f->pages[0], f->ui);
+    directory = std::make_unique<FakeDirectory>(f->pages[0], f->desktop);
     directory->open();
-    f->ui.onProcessEvents = [this] { directory->eventPass(); };
+    f->desktop.onProcessEvents = [this] { directory->eventPass(); };
 }
 
 void TestSubmitter::buttonChecksInTheirOrder_data()
@@ -207,17 +207,17 @@ void TestSubmitter::buttonChecksInTheirOrder()
     f->network.online = online;
     load(list);
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
     const QStringList expectedAuto =
         autoMessage.isEmpty() ? QStringList{Submitter::finishedMessage(1)} : QStringList{autoMessage};
-    QCOMPARE(f->ui.messages, expectedAuto);
+    QCOMPARE(f->desktop.messages, expectedAuto);
     QCOMPARE(directory->carnivals.size(), autoMessage.isEmpty() ? 1 : 0);
 
-    f->ui.messages.clear();
+    f->desktop.messages.clear();
     directory->carnivals.clear();
     grid().setCurrentRow(0);
-    form().btnManualSubmitClick();
-    QCOMPARE(f->ui.messages, manualMessage.isEmpty() ? QStringList{} : QStringList{manualMessage});
+    form().manualSubmit();
+    QCOMPARE(f->desktop.messages, manualMessage.isEmpty() ? QStringList{} : QStringList{manualMessage});
     QCOMPARE(directory->carnivals, manualMessage.isEmpty() ? QStringList{"11"} : QStringList{});
 }
 
@@ -225,9 +225,9 @@ void TestSubmitter::pageErrorDuringTheChecks()
 {
     load({kFive[0], kBlank});
     page().failOperation("GetFieldValue");
-    form().btnAutoSubmitClick();
-    form().btnManualSubmitClick();
-    QCOMPARE(f->ui.messages, QStringList(2, SubmitPage::kPageErrorMessage));
+    form().autoSubmit();
+    form().manualSubmit();
+    QCOMPARE(f->desktop.messages, QStringList(2, SubmitPage::kPageErrorMessage));
     QVERIFY(page().clicked.isEmpty());
 }
 
@@ -245,10 +245,10 @@ void TestSubmitter::runSubmitsEachCarnivalOnceInOrder()
     directory->answerAfterPasses = answerAfterPasses;
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, refsOf(kFive));
-    QCOMPARE(f->ui.messages, QStringList{Submitter::finishedMessage(5)});
+    QCOMPARE(f->desktop.messages, QStringList{Submitter::finishedMessage(5)});
     QCOMPARE(grid().currentRow(), 5);
     // The pace: at least the fixed pause before each click.
     for (int i = 0; i < directory->sleptAtClicks.size(); ++i) {
@@ -283,10 +283,11 @@ void TestSubmitter::runFromItsStartingRow()
     QFETCH(QStringList, submitted);
     load(list, startRow);
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, submitted);
-    QCOMPARE(f->ui.messages, QStringList{Submitter::finishedMessage(static_cast<int>(submitted.size()))});
+    QCOMPARE(f->desktop.messages,
+             QStringList{Submitter::finishedMessage(static_cast<int>(submitted.size()))});
     QCOMPARE(grid().currentRow(), static_cast<int>(list.size()) - 1);
 }
 
@@ -296,13 +297,13 @@ void TestSubmitter::rowsWithoutDocumentArePassedOver()
     directory->answerHasDocument = false;
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, QStringList{"11"});
     QCOMPARE(page().clicked.size(), 1);
-    QCOMPARE(f->ui.messages.last(), Submitter::finishedMessage(1));
-    // Each passed-over row's carnival could not be written: SetCarnival says so, and the run goes on.
-    QCOMPARE(f->ui.messages.count("Exception error in SetCarnival()"), 4);
+    QCOMPARE(f->desktop.messages.last(), Submitter::finishedMessage(1));
+    // Each passed-over row's carnival could not be written: setCarnival says so, and the run goes on.
+    QCOMPARE(f->desktop.messages.count("Exception error in setCarnival()"), 4);
     QCOMPARE(grid().currentRow(), 5);
 }
 
@@ -319,20 +320,20 @@ void TestSubmitter::escEndsTheRun()
     directory->answerAfterPasses = 3;
     directory->onSubmit = [&](int number) {
         if (number == 2 && !whileLoading)
-            f->ui.escDown = true;
+            f->desktop.escDown = true;
     };
-    f->ui.onProcessEvents = [&] {
+    f->desktop.onProcessEvents = [&] {
         if (whileLoading && directory->carnivals.size() == 2 && directory->pending.size() == 1 &&
             directory->pending.first().passesLeft == 2)
-            f->ui.escDown = true;
+            f->desktop.escDown = true;
         directory->eventPass();
     };
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
-    QCOMPARE(f->ui.messages, QStringList{Submitter::kAborted});
+    QCOMPARE(f->desktop.messages, QStringList{Submitter::kAborted});
     QCOMPARE(grid().currentRow(), 1);
     QVERIFY(labelsHidden());
 }
@@ -351,25 +352,25 @@ void TestSubmitter::closingTheWindowEndsTheRunQuietly()
     directory->answerAfterPasses = 3;
     directory->onSubmit = [&](int number) {
         if (number == 2 && !whileLoading)
-            form().FormClose();
+            form().close();
     };
-    f->ui.onProcessEvents = [&] {
+    f->desktop.onProcessEvents = [&] {
         if (whileLoading && directory->carnivals.size() == 2 && directory->pending.size() == 1 &&
             directory->pending.first().passesLeft == 2)
-            form().FormClose();
+            form().close();
         directory->eventPass();
     };
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
-    QCOMPARE(f->ui.messages, QStringList{});
+    QCOMPARE(f->desktop.messages, QStringList{});
     QVERIFY(labelsHidden());
 
-    form().btnAutoSubmitClick();
-    form().FormKeyPress(13);
-    form().btnManualSubmitClick();
+    form().autoSubmit();
+    form().keyTyped(13);
+    form().manualSubmit();
     QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
 }
 
@@ -397,15 +398,15 @@ void TestSubmitter::failureEndsTheRunOnTheFailingRow()
     };
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
-    QCOMPARE(f->ui.messages, QStringList{Submitter::kRunFailed});
+    QCOMPARE(f->desktop.messages, QStringList{Submitter::kRunFailed});
     QCOMPARE(grid().currentRow(), failure == "page fails" ? 2 : 1);
     QVERIFY(labelsHidden());
     if (failure == "silent") {
         // Bounded: one wait of the answer time-out after the second click.
-        const int waited = f->ui.waitedMs - directory->waitedAtClicks[1];
+        const int waited = f->desktop.waitedMs - directory->waitedAtClicks[1];
         QVERIFY(waited >= Submitter::kAnswerTimeoutMs);
         QVERIFY(waited <= Submitter::kAnswerTimeoutMs + Submitter::kPollMs);
     }
@@ -427,21 +428,21 @@ void TestSubmitter::labelsShownOnlyDuringTheRun()
     QFETCH(QString, message);
     load({kFive[0], kFive[1], kBlank});
     if (end == "aborted")
-        f->ui.escDown = true;
+        f->desktop.escDown = true;
     if (end == "failed")
         directory->answersLeft = 0;
     if (end == "no document")
         page().unloadDocument();
     QList<bool> shown;
-    f->ui.onProcessEvents = [&] {
+    f->desktop.onProcessEvents = [&] {
         shown.append(labelsVisible());
         directory->eventPass();
     };
     QVERIFY(labelsHidden());
 
-    form().dispatch([&] { form().FormKeyPress(13); });
+    form().dispatch([&] { form().keyTyped(13); });
 
-    QCOMPARE(f->ui.messages, QStringList{message});
+    QCOMPARE(f->desktop.messages, QStringList{message});
     QVERIFY(labelsHidden());
     QVERIFY(!shown.contains(false));
     QCOMPARE(shown.isEmpty(), end == "no document");
@@ -453,58 +454,58 @@ void TestSubmitter::enterRunsWithoutTheChecksOnTheFirstTabOnly()
     directory->open();
     load({kFive[0], kFive[1], kBlank});
 
-    form().spSkinPageControl1Change(1);
-    form().FormKeyPress(13);
+    form().tabChanged(1);
+    form().keyTyped(13);
     QVERIFY(directory->carnivals.isEmpty());
 
-    form().spSkinPageControl1Change(0);
-    form().FormKeyPress(13);
+    form().tabChanged(0);
+    form().keyTyped(13);
     QCOMPARE(directory->carnivals, (QStringList{"11", "12"}));
-    QCOMPARE(f->ui.messages, QStringList{Submitter::finishedMessage(2)});
+    QCOMPARE(f->desktop.messages, QStringList{Submitter::finishedMessage(2)});
 }
 
 void TestSubmitter::noSecondSubmissionWhileOneIsUnderWay()
 {
     directory->answerAfterPasses = 2;
-    f->ui.onProcessEvents = [&] {
+    f->desktop.onProcessEvents = [&] {
         // The user presses every starter while the run handles events.
-        form().btnAutoSubmitClick();
-        form().FormKeyPress(13);
-        form().btnManualSubmitClick();
+        form().autoSubmit();
+        form().keyTyped(13);
+        form().manualSubmit();
         directory->eventPass();
     };
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, refsOf(kFive));
-    QCOMPARE(f->ui.messages, QStringList{Submitter::finishedMessage(5)});
+    QCOMPARE(f->desktop.messages, QStringList{Submitter::finishedMessage(5)});
 
     // Once it has ended, a new run may start.
-    f->ui.onProcessEvents = [&] { directory->eventPass(); };
+    f->desktop.onProcessEvents = [&] { directory->eventPass(); };
     grid().setCurrentRow(4);
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
     QCOMPARE(directory->carnivals.size(), 6);
 }
 
 void TestSubmitter::rowsRemovedDuringTheRunShortenIt()
 {
     bool removed = false;
-    f->ui.onProcessEvents = [&] {
+    f->desktop.onProcessEvents = [&] {
         if (directory->carnivals.size() == 2 && !removed) {
             // The user deletes the last two rows (the trailing blank row and "Epsilon") mid-run.
-            DeleteStringGridRow1(grid(), grid().rows() - 1, f->ui);
-            DeleteStringGridRow1(grid(), grid().rows() - 1, f->ui);
+            deleteGridRow(grid(), grid().rows() - 1, f->desktop);
+            deleteGridRow(grid(), grid().rows() - 1, f->desktop);
             removed = true;
         }
         directory->eventPass();
     };
     load(kFive + QList<CarnivalEntry>{kBlank});
 
-    form().btnAutoSubmitClick();
+    form().autoSubmit();
 
     QCOMPARE(directory->carnivals, (QStringList{"11", "12", "13", "14"}));
-    QCOMPARE(f->ui.messages, QStringList{Submitter::finishedMessage(4)});
+    QCOMPARE(f->desktop.messages, QStringList{Submitter::finishedMessage(4)});
 }
 
 void TestSubmitter::manualSubmitsTheSelectedRow()
@@ -513,14 +514,14 @@ void TestSubmitter::manualSubmitsTheSelectedRow()
     load(kFive + QList<CarnivalEntry>{kBlank}, 2);
     page().setAttribute(directory->handles.carnival, "value", "11"); // the form moved on since the selection
 
-    form().btnManualSubmitClick();
+    form().manualSubmit();
 
     QCOMPARE(directory->carnivals, QStringList{"13"});
     QCOMPARE(directory->categories, QStringList{"4"});
-    QVERIFY(f->ui.messages.isEmpty());
+    QVERIFY(f->desktop.messages.isEmpty());
     QCOMPARE(form().controls.text(Controls::StatusBar), QString("Submitted to Gamma"));
     QCOMPARE(grid().currentRow(), 2);
-    QCOMPARE(f->ui.sleptMs, 0); // no pacing for a single submission
+    QCOMPARE(f->desktop.sleptMs, 0); // no pacing for a single submission
 }
 
 void TestSubmitter::manualSubmitFailures_data()
@@ -542,10 +543,10 @@ void TestSubmitter::manualSubmitFailures()
     else
         page().failOperation("click");
 
-    form().btnManualSubmitClick();
+    form().manualSubmit();
 
     QCOMPARE(directory->carnivals.size(), clicks);
-    QCOMPARE(f->ui.messages, QStringList{SubmitPage::kPageErrorMessage});
+    QCOMPARE(f->desktop.messages, QStringList{SubmitPage::kPageErrorMessage});
     QCOMPARE(form().controls.text(Controls::StatusBar), QString("before"));
 }
 

@@ -3,11 +3,11 @@
 // An update engine with folders of its own under a temporary folder and a local server that
 // serves a control file and the release's files, for the release and wizard tests.
 
+#include "mock/FakeDesktop.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
-#include "mock/FakeUi.h"
 #include "mock/LocalHttpServer.h"
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,11 +48,11 @@ inline qint32 byteSum(const QByteArray& bytes)
 struct ReleaseRig
 {
     QTemporaryDir root;
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakeFolders folders;
     LocalHttpServer server;
-    std::unique_ptr<TWebUpdate> engine;
+    std::unique_ptr<UpdateEngine> engine;
     QStringList startedUpdaters;
     int terminations = 0;
 
@@ -63,7 +63,7 @@ struct ReleaseRig
         folders.tempFolder = path("tmp");
         folders.documentsFolder = path("docs");
         folders.currentFolder = path("app");
-        engine = std::make_unique<TWebUpdate>(ui, network, folders);
+        engine = std::make_unique<UpdateEngine>(desktop, network, folders);
         engine->URL = server.url(QStringLiteral("/21214/updates/x.inf"));
         engine->Handoff.processId = [] { return qint64(1234); };
         engine->Handoff.start = [this](const QString& updater, const QString& parameters, const QString&) {
@@ -92,7 +92,10 @@ struct ReleaseRig
         serve(QStringLiteral("x.inf"), body.toUtf8());
     }
     /// Opens the connection and fetches the control file, as the wizard does before its pages.
-    bool fetch() { return engine->OpenInternetConnection() == ioConnected && engine->FetchControlFile(); }
+    bool fetch()
+    {
+        return engine->OpenInternetConnection() == ConnectionOpen::Connected && engine->FetchControlFile();
+    }
     /// Paths the server was asked for, in order.
     QStringList requested() const
     {

@@ -55,7 +55,7 @@ private slots:
         QVERIFY2(!QFile::exists(rig.path("tmp/notes.txt")), "the received notes are deleted");
         // A file the server does not have gives nothing, silently.
         QVERIFY(release.FetchAgreementText().isEmpty());
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
         QVERIFY(rig.leftovers().isEmpty());
     }
 
@@ -79,17 +79,17 @@ private slots:
         rig.control("[action]\nmsg=First line\\nsecond line\nhtmldlg=@URL@terms.html?from={APP}\n"
                     "runbefore={APP}/readme.txt\nshowURL=http://example.invalid/new\n"
                     "query=Install now?\\nIt takes a minute.\n");
-        rig.ui.answers.enqueue(true);
+        rig.desktop.answers.enqueue(true);
         QVERIFY(rig.fetch());
         ReleaseInstaller release(*rig.engine);
         QVERIFY(release.RunPreDownloadActions());
-        QCOMPARE(rig.ui.messages, QStringList{"First line\nsecond line"});
-        QCOMPARE(rig.ui.htmlDialogs, QStringList{rig.url("terms.html?from=") + rig.path("app") + "/."});
-        QCOMPARE(rig.ui.openedDocuments,
+        QCOMPARE(rig.desktop.messages, QStringList{"First line\nsecond line"});
+        QCOMPARE(rig.desktop.htmlDialogs, QStringList{rig.url("terms.html?from=") + rig.path("app") + "/."});
+        QCOMPARE(rig.desktop.openedDocuments,
                  (QStringList{rig.path("app") + "/./readme.txt", "http://example.invalid/new"}));
-        QCOMPARE(rig.ui.questions.size(), 1);
-        QCOMPARE(rig.ui.questions[0].text, QString("Install now?\nIt takes a minute."));
-        QCOMPARE(rig.ui.questions[0].title, QString("Vorlix Pro"));
+        QCOMPARE(rig.desktop.questions.size(), 1);
+        QCOMPARE(rig.desktop.questions[0].text, QString("Install now?\nIt takes a minute."));
+        QCOMPARE(rig.desktop.questions[0].title, QString("Vorlix Pro"));
     }
 
     void queryAnsweredNoEndsTheUpdate()
@@ -98,7 +98,7 @@ private slots:
         rig.control("[application]\nappupdate=1\nappname=vorlix-pro\n[action]\nquery=Go on?\n");
         QVERIFY(rig.fetch());
         QVERIFY(rig.engine->AppUpdate);
-        rig.ui.answers.enqueue(false);
+        rig.desktop.answers.enqueue(false);
         QVERIFY(!ReleaseInstaller(*rig.engine).RunPreDownloadActions());
         QVERIFY(!rig.engine->AppUpdate);
     }
@@ -111,7 +111,8 @@ private slots:
         ReleaseInstaller release(*rig.engine);
         QVERIFY(release.RunPreDownloadActions());
         QVERIFY(release.RunPostDownloadActions());
-        QVERIFY(rig.ui.messages.isEmpty() && rig.ui.questions.isEmpty() && rig.ui.openedDocuments.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty() && rig.desktop.questions.isEmpty() &&
+                rig.desktop.openedDocuments.isEmpty());
     }
 
     void commandsStartProgramsAndOpenDocuments()
@@ -130,7 +131,7 @@ private slots:
         QVERIFY(release.RunPostDownloadActions());
         // The program runs on its own; it is started, not opened as a document.
         QTRY_VERIFY(QFile::exists(rig.path("app/ran")));
-        QVERIFY(rig.ui.openedDocuments.isEmpty());
+        QVERIFY(rig.desktop.openedDocuments.isEmpty());
     }
 
     // --- Downloading the release ---

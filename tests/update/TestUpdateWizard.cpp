@@ -1,8 +1,8 @@
 #include "ReleaseRig.h"
 #include "mock/FakeWizardView.h"
 #include "mock/VersionedFile.h"
-#include "update/TWUWIZ.h"
-#include "update/TWebUpdateWizard.h"
+#include "update/UpdateWizardController.h"
+#include "update/UpdateWizardLauncher.h"
 
 #include <QLocale>
 #include <QTest>
@@ -39,11 +39,11 @@ const QString kThreeFiles =
 /// The engine, the wizard component over a fake dialog, and the user's steps for the next run.
 struct WizardRig : ReleaseRig
 {
-    TWebUpdateWizard wizard{*engine, [this](TWUWIZ& logic) {
-                                view = std::make_shared<FakeWizardView>(logic);
-                                view->steps = steps;
-                                return view;
-                            }};
+    UpdateWizardLauncher wizard{*engine, [this](UpdateWizardController& logic) {
+                                    view = std::make_shared<FakeWizardView>(logic);
+                                    view->steps = steps;
+                                    return view;
+                                }};
     std::shared_ptr<FakeWizardView> view;
     QQueue<Step> steps;
 
@@ -58,7 +58,7 @@ struct WizardRig : ReleaseRig
     void run(std::initializer_list<Step> userSteps)
     {
         steps = QQueue<Step>(userSteps);
-        wizard.ShowUpdateWizard();
+        wizard.showUpdateWizard();
     }
 
     bool placed(const QString& name) const { return QFile::exists(path("app/") + name); }
@@ -83,9 +83,9 @@ private slots:
                  QString("Press start to start checking for available application updates ..."));
         QCOMPARE(view.text(StartButton), QString("Start"));
         QCOMPARE(view.focus, StartButton);
-        QVERIFY(!view.isEnabled(ControlButton));
-        QVERIFY(!view.isEnabled(EULAButton));
-        QCOMPARE(view.text(Label8), QString("Press restart to start the updated application."));
+        QVERIFY(!view.isEnabled(GetUpdateButton));
+        QVERIFY(!view.isEnabled(AgreementNextButton));
+        QCOMPARE(view.text(RestartLabel), QString("Press restart to start the updated application."));
         QVERIFY2(rig.requested().isEmpty(), "without AutoStart nothing is checked until Start");
         // The engine's callbacks are its own again once the dialog has gone.
         QVERIFY(!rig.engine->OnFileProgress && !rig.engine->OnProgressCancel);
@@ -150,31 +150,31 @@ private slots:
 
         // What the user sees during the pause before the check.
         QStringList duringPause;
-        rig.ui.onProcessEvents = [&] {
+        rig.desktop.onProcessEvents = [&] {
             if (duringPause.isEmpty() && rig.view)
                 duringPause << QString::number(rig.view->page) << rig.view->text(VersionInfoLabel)
-                            << (rig.view->isEnabled(ControlButton) ? "enabled" : "disabled");
+                            << (rig.view->isEnabled(GetUpdateButton) ? "enabled" : "disabled");
         };
         bool offeredEnabled = false;
         QString focus;
         // Exit, or the close box on an offered update: either way the connection and the control file go.
         rig.run({[&](FakeWizardView& view) {
-                     offeredEnabled = view.isEnabled(ControlButton);
+                     offeredEnabled = view.isEnabled(GetUpdateButton);
                      focus = view.focus;
                  },
-                 button == "Exit" ? click(ControlButton) : [](FakeWizardView& view) { view.closeBox(); }});
+                 button == "Exit" ? click(GetUpdateButton) : [](FakeWizardView& view) { view.closeBox(); }});
         FakeWizardView& view = *rig.view;
         QCOMPARE(duringPause, (QStringList{"1", "", "disabled"}));
         QCOMPARE(view.pages, (QList<int>{StartPage, VersionPage}));
         QCOMPARE(view.text(VersionInfoLabel), label);
         QCOMPARE(view.widths.value(VersionInfoLabel), 300);
-        QCOMPARE(view.text(ControlButton), button);
-        QVERIFY(view.fitted.contains(ControlButton));
+        QCOMPARE(view.text(GetUpdateButton), button);
+        QVERIFY(view.fitted.contains(GetUpdateButton));
         QVERIFY(offeredEnabled);
-        QCOMPARE(focus, ControlButton);
+        QCOMPARE(focus, GetUpdateButton);
         QVERIFY(!view.busy);
-        QCOMPARE(rig.engine->UpdateUpdate, wuuSilent);
-        QVERIFY(rig.ui.messages.isEmpty());
+        QCOMPARE(rig.engine->connectionErrors, ConnectionErrors::Silent);
+        QVERIFY(rig.desktop.messages.isEmpty());
         QCOMPARE(view.faults, QStringList());
         QVERIFY(view.closed);
         QVERIFY(!rig.engine->Connected());
@@ -189,7 +189,7 @@ private slots:
         rig.control("[update]\nunconditional=1\n");
         rig.run({});
         QVERIFY(rig.view->closed);
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
         QVERIFY(rig.requested().isEmpty());
     }
 
@@ -200,22 +200,22 @@ private slots:
         rig.serve("notes.txt", "Faster lists\r\nFewer clicks\r\n");
         QStringList itemsSeen;
         QString focusAtEnd;
-        rig.run({click(ControlButton),
+        rig.run({click(GetUpdateButton),
                  [&](FakeWizardView& view) {
                      QCOMPARE(view.lines(WhatsNewMemo), (QStringList{"Faster lists", "Fewer clicks"}));
-                     QCOMPARE(view.text(Label1), QString("What's new"));
-                     QCOMPARE(view.focus, NewButton);
-                     view.click(ViewinNotepad1);
+                     QCOMPARE(view.text(WhatsNewLabel), QString("What's new"));
+                     QCOMPARE(view.focus, WhatsNewNextButton);
+                     view.click(ViewNotesInEditor);
                  },
-                 click(NewButton),
+                 click(WhatsNewNextButton),
                  [&](FakeWizardView& view) {
                      for (const FakeWizardView::Item& item : view.items)
                          itemsSeen << QString("%1 %2 %3")
                                           .arg(item.text, item.ticked ? "ticked" : "unticked",
                                                item.changeable ? "changeable" : "fixed");
-                     QCOMPARE(view.focus, FilesButton);
+                     QCOMPARE(view.focus, ComponentsNextButton);
                  },
-                 click(FilesButton), [&](FakeWizardView& view) { focusAtEnd = view.focus; },
+                 click(ComponentsNextButton), [&](FakeWizardView& view) { focusAtEnd = view.focus; },
                  click(RestartButton)});
         FakeWizardView& view = *rig.view;
         QCOMPARE(view.faults, QStringList());
@@ -223,7 +223,7 @@ private slots:
                  (QList<int>{StartPage, VersionPage, WhatsNewPage, ComponentsPage, DownloadPage, EndPage}));
         QCOMPARE(itemsSeen, (QStringList{"Read me ticked changeable", "Carnival lists ticked fixed"}));
         // View in Notepad: the notes as a text file, opened with the desktop's handler.
-        QCOMPARE(rig.ui.openedDocuments, QStringList{rig.path("tmp/whatsnew.txt")});
+        QCOMPARE(rig.desktop.openedDocuments, QStringList{rig.path("tmp/whatsnew.txt")});
         QCOMPARE(readAll(rig.path("tmp/whatsnew.txt")), QByteArray("Faster lists\nFewer clicks\n"));
 
         // Every file in its folder, the hidden one too.
@@ -241,13 +241,13 @@ private slots:
         QCOMPARE(view.text(FileLabel), QString("fix.dat"));
 
         // No application component: Exit, and the restart line emptied.
-        QCOMPARE(view.text(Label7), QString("Update completed ..."));
+        QCOMPARE(view.text(EndLabel), QString("Update completed ..."));
         QCOMPARE(view.text(RestartButton), QString("Exit"));
-        QCOMPARE(view.text(Label8), QString());
+        QCOMPARE(view.text(RestartLabel), QString());
         QCOMPARE(focusAtEnd, RestartButton);
         QVERIFY(!rig.engine->Connected());
         QVERIFY(view.closed);
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
         QVERIFY(rig.startedUpdaters.isEmpty());
     }
 
@@ -267,22 +267,22 @@ private slots:
                     QString(kThreeFiles).replace("descr=Read me", "descr=Read me\npreselect=0"));
         rig.serve("eula.txt", "\xEF\xBB\xBFTerms\n");
         QStringList captions;
-        rig.run({click(ControlButton),
+        rig.run({click(GetUpdateButton),
                  [&](FakeWizardView& view) {
-                     QCOMPARE(view.lines(EULAMemo), QStringList{"Terms"});
-                     QVERIFY(!view.isEnabled(EULAButton));
-                     view.click(ViewinNotepad2);
-                     view.choose(RNoAccept);
-                     captions << view.text(EULAButton);
-                     view.choose(RAccept);
-                     captions << view.text(EULAButton);
-                     view.choose(accept ? RAccept : RNoAccept);
-                     captions << view.text(EULAButton);
+                     QCOMPARE(view.lines(AgreementMemo), QStringList{"Terms"});
+                     QVERIFY(!view.isEnabled(AgreementNextButton));
+                     view.click(ViewAgreementInEditor);
+                     view.choose(DeclineRadio);
+                     captions << view.text(AgreementNextButton);
+                     view.choose(AcceptRadio);
+                     captions << view.text(AgreementNextButton);
+                     view.choose(accept ? AcceptRadio : DeclineRadio);
+                     captions << view.text(AgreementNextButton);
                  },
-                 click(EULAButton), click(FilesButton)});
+                 click(AgreementNextButton), click(ComponentsNextButton)});
         FakeWizardView& view = *rig.view;
         QCOMPARE(captions, (QStringList{"Exit", "Next", accept ? "Next" : "Exit"}));
-        QCOMPARE(rig.ui.openedDocuments, QStringList{rig.path("tmp/eula.txt")});
+        QCOMPARE(rig.desktop.openedDocuments, QStringList{rig.path("tmp/eula.txt")});
         QCOMPARE(readAll(rig.path("tmp/eula.txt")), QByteArray("Terms\n"));
         QVERIFY(view.closed == !accept);
         if (!accept) {
@@ -307,9 +307,9 @@ private slots:
         rig.control("[update]\nunconditional=1\n[files]\ncount=2\n"
                     "[file1]\nurl=@URL@readme.txt\ndescr=Read me\ntargetdir={APP}\n"
                     "[file2]\nurl=@URL@lists.dat\ndescr=Lists\ntargetdir={APP}\n");
-        rig.run({click(ControlButton), untick(0), untick(1), click(FilesButton)});
+        rig.run({click(GetUpdateButton), untick(0), untick(1), click(ComponentsNextButton)});
         QCOMPARE(rig.view->faults, QStringList());
-        QCOMPARE(rig.ui.messages, QStringList{kNoFiles});
+        QCOMPARE(rig.desktop.messages, QStringList{kNoFiles});
         QVERIFY(rig.view->closed);
         QCOMPARE(rig.view->pages, (QList<int>{StartPage, VersionPage, ComponentsPage}));
         QCOMPARE(rig.requested(), QStringList{"/21214/updates/x.inf"});
@@ -319,7 +319,7 @@ private slots:
     {
         WizardRig rig;
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
-        rig.run({click(ControlButton), untick(0), untick(1), click(FilesButton)});
+        rig.run({click(GetUpdateButton), untick(0), untick(1), click(ComponentsNextButton)});
         QCOMPARE(rig.view->faults, QStringList{"item 1 cannot be changed"});
         QVERIFY(!rig.placed("doc/readme.txt"));
         QVERIFY(rig.placed("data/lists.dat"));
@@ -347,9 +347,9 @@ private slots:
         QFETCH(QStringList, messages);
         WizardRig rig;
         rig.control("[update]\nunconditional=1\n" + files);
-        rig.run({click(ControlButton)});
+        rig.run({click(GetUpdateButton)});
         QCOMPARE(rig.view->pages, pages);
-        QCOMPARE(rig.ui.messages, messages);
+        QCOMPARE(rig.desktop.messages, messages);
     }
 
     void aFailedFileEndsTheWizard()
@@ -357,8 +357,8 @@ private slots:
         WizardRig rig;
         rig.serve("lists.dat", LocalHttpServer::Reply{.status = 404});
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
-        rig.run({click(ControlButton), click(FilesButton)});
-        QCOMPARE(rig.ui.messages, QStringList{kFailed});
+        rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
+        QCOMPARE(rig.desktop.messages, QStringList{kFailed});
         QVERIFY(rig.view->closed);
         QCOMPARE(rig.view->pages.last(), int(DownloadPage));
         // The files before and after it are in place all the same.
@@ -373,14 +373,14 @@ private slots:
         rig.serve("lists.dat",
                   LocalHttpServer::Reply{.body = pattern(64 * 4096), .chunkSize = 4096, .chunkDelayMs = 20});
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
-        rig.ui.onProcessEvents = [&] {
+        rig.desktop.onProcessEvents = [&] {
             FakeWizardView& view = *rig.view;
             if (view.page == DownloadPage && view.text(FileLabel) == "lists.dat" &&
                 view.progress[FileProgress].position > 0 && !view.closed)
                 view.click(CancelButton);
         };
-        rig.run({click(ControlButton), click(FilesButton)});
-        QCOMPARE(rig.ui.messages, QStringList{kFailed});
+        rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
+        QCOMPARE(rig.desktop.messages, QStringList{kFailed});
         QVERIFY(rig.view->closed);
         QVERIFY(rig.placed("doc/readme.txt"));
         QVERIFY(!rig.placed("data/lists.dat"));
@@ -389,12 +389,12 @@ private slots:
         QVERIFY(rig.engine->Cancelled);
 
         // A later run in the same session starts afresh.
-        rig.ui.onProcessEvents = nullptr;
-        rig.ui.messages.clear();
+        rig.desktop.onProcessEvents = nullptr;
+        rig.desktop.messages.clear();
         rig.serve("lists.dat", QByteArray(3000, 'l'));
-        rig.run({click(ControlButton), click(FilesButton)});
+        rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
         QCOMPARE(rig.view->pages.last(), int(EndPage));
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
         QVERIFY(rig.placed("data/lists.dat"));
         QVERIFY(rig.placed("fix/fix.dat"));
     }
@@ -405,12 +405,12 @@ private slots:
         rig.serve("lists.dat",
                   LocalHttpServer::Reply{.body = pattern(8 * 4096), .chunkSize = 4096, .chunkDelayMs = 10});
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
-        rig.ui.onProcessEvents = [&] {
+        rig.desktop.onProcessEvents = [&] {
             FakeWizardView& view = *rig.view;
             if (view.page == DownloadPage && !view.closed)
                 view.closeBox();
         };
-        rig.run({click(ControlButton), click(FilesButton)});
+        rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
         QVERIFY(rig.view->closed);
         QVERIFY2(!rig.view->pages.contains(EndPage), "Restart is not offered");
         QCOMPARE(readAll(rig.path("app/data/lists.dat")), pattern(8 * 4096));
@@ -424,10 +424,10 @@ private slots:
         rig.control("[update]\nunconditional=1\n[application]\nappupdate=1\nappname=vorlix-pro\n"
                     "[action]\nquery=Update now?\n" +
                     kThreeFiles);
-        rig.ui.answers.enqueue(false);
-        rig.run({click(ControlButton)});
-        QCOMPARE(rig.ui.questions.size(), 1);
-        QCOMPARE(rig.ui.questions[0].text, QString("Update now?"));
+        rig.desktop.answers.enqueue(false);
+        rig.run({click(GetUpdateButton)});
+        QCOMPARE(rig.desktop.questions.size(), 1);
+        QCOMPARE(rig.desktop.questions[0].text, QString("Update now?"));
         QVERIFY(rig.view->closed);
         QCOMPARE(rig.requested(), QStringList{"/21214/updates/x.inf"});
         QVERIFY(!rig.engine->AppUpdate);
@@ -441,16 +441,17 @@ private slots:
         rig.control("[update]\nunconditional=1\n[application]\nappupdate=1\nappname=vorlix-pro\n"
                     "appcomps=vorlix-pro\n[files]\ncount=1\n[file1]\nurl=@URL@vorlix-pro\n"
                     "descr=Program\ntargetdir={APP}\n");
-        rig.ui.answers << false << true;
-        rig.run({click(ControlButton), click(FilesButton), click(RestartButton), click(RestartButton)});
+        rig.desktop.answers << false << true;
+        rig.run({click(GetUpdateButton), click(ComponentsNextButton), click(RestartButton),
+                 click(RestartButton)});
         FakeWizardView& view = *rig.view;
         QCOMPARE(view.faults, QStringList());
         QCOMPARE(view.text(RestartButton), QString("Restart"));
-        QCOMPARE(view.text(Label8), QString("Press restart to start the updated application."));
+        QCOMPARE(view.text(RestartLabel), QString("Press restart to start the updated application."));
         QCOMPARE(readAll(rig.path("tmp/vorlix-pro")), QByteArray("new program"));
         // No keeps the wizard on its last page; Yes starts the updater and ends the application.
-        QCOMPARE(rig.ui.questions.size(), 2);
-        QCOMPARE(rig.ui.questions[0].text, QString("Shutdown application to update executable files ?"));
+        QCOMPARE(rig.desktop.questions.size(), 2);
+        QCOMPARE(rig.desktop.questions[0].text, QString("Shutdown application to update executable files ?"));
         QCOMPARE(rig.startedUpdaters.size(), 1);
         QVERIFY(rig.startedUpdaters[0].startsWith(rig.path("tmp/wusetup.exe") + " 1234 X "));
         QCOMPARE(rig.terminations, 1);

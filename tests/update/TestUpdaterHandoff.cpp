@@ -1,7 +1,7 @@
+#include "mock/FakeDesktop.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
-#include "mock/FakeUi.h"
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
 #include "update/UpdaterExtractor.h"
 #include "update/UpdaterHandoff.h"
 #include "updater/UpdaterCommandLine.h"
@@ -26,10 +26,10 @@ QByteArray ReadAll(const QString& path)
 struct Rig
 {
     QTemporaryDir root;
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakeFolders folders;
-    std::unique_ptr<TWebUpdate> engine;
+    std::unique_ptr<UpdateEngine> engine;
 
     struct Start
     {
@@ -47,7 +47,7 @@ struct Rig
         folders.tempFolder = root.filePath("tmp");
         folders.documentsFolder = root.filePath("docs");
         folders.currentFolder = root.filePath("app");
-        engine = std::make_unique<TWebUpdate>(ui, network, folders);
+        engine = std::make_unique<UpdateEngine>(desktop, network, folders);
         engine->AppName = "app";
         engine->AppParams = " ";
         engine->AppComponents = "app";
@@ -163,7 +163,7 @@ private slots:
         Rig rig;
         rig.engine->SilentRestart = silent;
         rig.engine->LogFileName = "handoff.log";
-        rig.ui.answers.enqueue(answer);
+        rig.desktop.answers.enqueue(answer);
         rig.engine->OnProgressCancel = [cancel](bool& flag) {
             QVERIFY(!flag);
             flag = cancel;
@@ -171,10 +171,11 @@ private slots:
 
         rig.engine->RestartThroughUpdater();
 
-        QCOMPARE(rig.ui.questions.size(), asked ? 1 : 0);
+        QCOMPARE(rig.desktop.questions.size(), asked ? 1 : 0);
         if (asked) {
-            QCOMPARE(rig.ui.questions[0].text, QString("Shutdown application to update executable files ?"));
-            QCOMPARE(rig.ui.questions[0].icon, Ui::Icon::Question);
+            QCOMPARE(rig.desktop.questions[0].text,
+                     QString("Shutdown application to update executable files ?"));
+            QCOMPARE(rig.desktop.questions[0].icon, Desktop::Icon::Question);
         }
         const QString updater = rig.root.filePath("tmp/wusetup.exe");
         const QString config = rig.root.filePath("docs/WUPDATE.INI");

@@ -1,9 +1,9 @@
+#include "mock/FakeDesktop.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
-#include "mock/FakeUi.h"
 #include "mock/LocalHttpServer.h"
 #include "update/ReleaseInstaller.h"
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
 #include "update/UpdateRules.h"
 
 #include <QDir>
@@ -128,14 +128,14 @@ private slots:
                                  server.url("/release/vorlix-app").toUtf8() + "\n"});
         server.setReply("/release/vorlix-app", {.body = NewApplication(recordPath)});
 
-        FakeUi ui;
-        ui.answers.enqueue(true);
+        FakeDesktop desktop;
+        desktop.answers.enqueue(true);
         FakeNetwork network;
         FakeFolders folders;
         folders.tempFolder = temp;
         folders.documentsFolder = documents;
         folders.currentFolder = app;
-        TWebUpdate engine(ui, network, folders);
+        UpdateEngine engine(desktop, network, folders);
         engine.URL = server.url("/updates/vorlix.inf");
         engine.Logging = logging;
         engine.LogFileName = "handoff.log";
@@ -143,9 +143,9 @@ private slots:
         int quits = 0;
         engine.Handoff.terminate = [&quits] { ++quits; };
 
-        QCOMPARE(engine.OpenInternetConnection(), ioConnected);
+        QCOMPARE(engine.OpenInternetConnection(), ConnectionOpen::Connected);
         QVERIFY(engine.FetchControlFile());
-        QVERIFY(engine.EvaluateUpdate() != uvNoUpdate);
+        QVERIFY(engine.EvaluateUpdate() != UpdateVerdict::NoUpdate);
         QCOMPARE(engine.LoadFileList(), 1);
         engine.FilterFileList();
         QCOMPARE(engine.FileList.count(), 1);
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(engine.RestartNeeded());
 
         engine.RestartThroughUpdater();
-        QCOMPARE(ui.questions.size(), application.contains("silentrestart=1") ? 0 : 1);
+        QCOMPARE(desktop.questions.size(), application.contains("silentrestart=1") ? 0 : 1);
         QCOMPARE(quits, 1);
 
         // The updater waits while the application is still ending.

@@ -26,7 +26,7 @@ bool anyInterfaceUp()
 }
 } // namespace
 
-bool SystemNetwork::IsOnline(const QString& address) const
+bool SystemNetwork::isOnline(const QString& address) const
 {
     return isLoopbackHost(address) || anyInterfaceUp();
 }

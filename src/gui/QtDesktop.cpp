@@ -1,4 +1,4 @@
-#include "gui/QtUi.h"
+#include "gui/QtDesktop.h"
 
 #include "gui/WebEngineBrowserView.h"
 
@@ -18,25 +18,25 @@
 #include <QWebEngineView>
 
 namespace {
-QString filterText(const QList<Ui::FileFilter>& filters)
+QString filterText(const QList<Desktop::FileFilter>& filters)
 {
     QStringList parts;
-    for (const Ui::FileFilter& filter : filters)
+    for (const Desktop::FileFilter& filter : filters)
         parts.append(filter.description.contains('(') ? filter.description
                                                       : filter.description + " (" + filter.pattern + ")");
     return parts.join(QStringLiteral(";;"));
 }
 
-QMessageBox::Icon messageIcon(Ui::Icon icon)
+QMessageBox::Icon messageIcon(Desktop::Icon icon)
 {
     switch (icon) {
-    case Ui::Icon::Information:
+    case Desktop::Icon::Information:
         return QMessageBox::Information;
-    case Ui::Icon::Warning:
+    case Desktop::Icon::Warning:
         return QMessageBox::Warning;
-    case Ui::Icon::Question:
+    case Desktop::Icon::Question:
         return QMessageBox::Question;
-    case Ui::Icon::None:
+    case Desktop::Icon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -55,12 +55,12 @@ bool isOurControlName(const QString& name)
 }
 } // namespace
 
-QtUi::QtUi(QObject* parent) : QObject(parent)
+QtDesktop::QtDesktop(QObject* parent) : QObject(parent)
 {
     qApp->installEventFilter(this);
 }
 
-bool QtUi::eventFilter(QObject* watched, QEvent* event)
+bool QtDesktop::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -72,41 +72,41 @@ bool QtUi::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void QtUi::showMessage(const QString& text)
+void QtDesktop::showMessage(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlix Pro"), text, QMessageBox::Ok,
                     boxOwner(m_window));
     box.exec();
 }
 
-bool QtUi::askYesNo(const QString& title, const QString& text, Icon icon)
+bool QtDesktop::askYesNo(const QString& title, const QString& text, Icon icon)
 {
     QMessageBox box(messageIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, boxOwner(m_window));
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtUi::openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
+QString QtDesktop::openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
 {
     return QFileDialog::getOpenFileName(m_window, title, folder, filterText(filters));
 }
 
-QString QtUi::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
+QString QtDesktop::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
 {
     return QFileDialog::getSaveFileName(m_window, title, folder, filterText(filters));
 }
 
-void QtUi::processEvents()
+void QtDesktop::processEvents()
 {
     QCoreApplication::processEvents();
 }
 
-void QtUi::sleep(int milliseconds)
+void QtDesktop::sleep(int milliseconds)
 {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-int QtUi::waitForEvents(int milliseconds)
+int QtDesktop::waitForEvents(int milliseconds)
 {
     // Waiting in the event loop, not sleeping between passes: the browser engine's work comes
     // through the event loop and stalls while the thread sleeps.
@@ -119,7 +119,7 @@ int QtUi::waitForEvents(int milliseconds)
     return static_cast<int>(clock.elapsed());
 }
 
-QString QtUi::focusedControl() const
+QString QtDesktop::focusedControl() const
 {
     for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
         if (isOurControlName(widget->objectName()))
@@ -128,7 +128,7 @@ QString QtUi::focusedControl() const
     return {};
 }
 
-void QtUi::setFocus(const QString& control)
+void QtDesktop::setFocus(const QString& control)
 {
     if (!m_window)
         return;
@@ -136,13 +136,13 @@ void QtUi::setFocus(const QString& control)
         widget->setFocus(Qt::OtherFocusReason);
 }
 
-bool QtUi::openDocument(const QString& pathOrUrl)
+bool QtDesktop::openDocument(const QString& pathOrUrl)
 {
     const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
     return QDesktopServices::openUrl(url);
 }
 
-void QtUi::showHtmlDialog(const QString& address)
+void QtDesktop::showHtmlDialog(const QString& address)
 {
     WebEngineBrowserView view;
     QDialog dialog(boxOwner(m_window));

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 /// The window state that the logic owns (label texts, captions, enabled and visible flags), keyed by
 /// the controls' object names. The windows show it and follow every change.
@@ -11,7 +12,9 @@ class ControlStates final : public QObject
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    /// knownControls are the only names the states accept: a misspelt name throws, never goes
+    /// unseen.
+    explicit ControlStates(const QStringList& knownControls, QObject* parent = nullptr);
 
     QString text(const QString& control) const;
     /// The logic has set the control's text; until then the window keeps the control's own caption.
@@ -21,7 +24,7 @@ public:
     void setEnabled(const QString& control, bool enabled);
     bool isVisible(const QString& control) const;
     void setVisible(const QString& control, bool visible);
-    /// Controls whose state the logic has set so far.
+    /// Every control these states describe.
     QList<QString> controls() const { return m_states.keys(); }
 
 signals:
@@ -35,7 +38,8 @@ private:
         bool enabled = true;
         bool visible = true;
     };
-    State& stateOf(const QString& control) { return m_states[control]; }
+    State& stateOf(const QString& control);
+    const State& stateOf(const QString& control) const;
 
     QHash<QString, State> m_states;
 };

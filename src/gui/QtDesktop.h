@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Ui.h"
+#include "platform/Desktop.h"
 
 #include <QObject>
 #include <QPointer>
@@ -8,12 +8,12 @@
 
 /// The desktop as the logic sees it: Qt message boxes and file dialogs, the focus by object name,
 /// and the Esc key's state tracked from the key events the application handles.
-class QtUi final : public QObject, public Ui
+class QtDesktop final : public QObject, public Desktop
 {
     Q_OBJECT
 
 public:
-    explicit QtUi(QObject* parent = nullptr);
+    explicit QtDesktop(QObject* parent = nullptr);
 
     /// Owner of the boxes and the window whose controls the focus operations look up.
     void setWindow(QWidget* window) { m_window = window; }

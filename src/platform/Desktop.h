@@ -3,9 +3,12 @@
 #include <QList>
 #include <QString>
 
+#include <exception>
+#include <functional>
+
 /// What the logic asks of the desktop. The windows implement it with Qt widgets; tests use a
 /// scripted fake that records every message and answers questions from a queue.
-class Ui
+class Desktop
 {
 public:
     enum class Icon
@@ -22,7 +25,20 @@ public:
         QString pattern;
     };
 
-    virtual ~Ui() = default;
+    virtual ~Desktop() = default;
+
+    /// Runs a handler; an error it does not trap ends it and is shown with its text (the general
+    /// error report), and the program goes on. Returns false when the handler ended with an error.
+    bool runReportingErrors(const std::function<void()>& handler)
+    {
+        try {
+            handler();
+            return true;
+        } catch (const std::exception& error) {
+            showMessage(QString::fromStdString(error.what()));
+            return false;
+        }
+    }
 
     /// A plain message box titled with the application title "Vorlix Pro", with an OK button.
     virtual void showMessage(const QString& text) = 0;

@@ -4,7 +4,7 @@
 #include <QString>
 
 /// One file of a release, from one numbered "file" section of the control file.
-struct TFileDescription
+struct UpdateFileEntry
 {
     QString URL;
     QString LocalVersion;
@@ -23,10 +23,10 @@ struct TFileDescription
 };
 
 /// The release's files in order, and the position of the file being downloaded.
-class TFileList final
+class UpdateFileList final
 {
 public:
-    QList<TFileDescription> items;
+    QList<UpdateFileEntry> items;
     int DownloadIndex = 0;
 
     int count() const { return int(items.size()); }

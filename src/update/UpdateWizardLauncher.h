@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/TWebUpdateWizardLanguage.h"
+#include "update/UpdateWizardTexts.h"
 
 #include <QString>
 
@@ -8,23 +8,23 @@
 #include <memory>
 #include <utility>
 
-class TWUWIZ;
-class TWebUpdate;
+class UpdateWizardController;
+class UpdateEngine;
 class WizardView;
 
-/// The update wizard component: its settings, and ShowUpdateWizard, which runs a fresh dialog
+/// The update wizard component: its settings, and showUpdateWizard, which runs a fresh dialog
 /// over the engine each time.
-class TWebUpdateWizard final
+class UpdateWizardLauncher final
 {
 public:
     /// Makes the dialog for one run; the dialog forwards its events to the wizard it is given.
     /// The run lets go of it when the dialog has closed.
-    using DialogFactory = std::function<std::shared_ptr<WizardView>(TWUWIZ& wizard)>;
+    using DialogFactory = std::function<std::shared_ptr<WizardView>(UpdateWizardController& wizard)>;
 
-    TWebUpdateWizard(TWebUpdate& engine, DialogFactory makeDialog);
+    UpdateWizardLauncher(UpdateEngine& engine, DialogFactory makeDialog);
     void setDialogFactory(DialogFactory makeDialog) { m_makeDialog = std::move(makeDialog); }
 
-    TWebUpdate& WebUpdate;
+    UpdateEngine& WebUpdate;
     /// The check starts by itself when the dialog is first activated.
     bool AutoStart = true;
     /// Later pages wait for the user; going on by themselves is not offered.
@@ -34,12 +34,12 @@ public:
     int FontPointSize = 9;
     bool FontBold = true;
     /// The texts; none means the defaults.
-    const TWebUpdateWizardLanguage* Language = nullptr;
+    const UpdateWizardTexts* Language = nullptr;
 
     /// Runs the wizard modally; returns when the dialog has closed. Does nothing without a dialog. A run
     /// starts with the engine's Cancelled cleared, so that an earlier cancelled run does not fail every later
     /// fetch.
-    void ShowUpdateWizard();
+    void showUpdateWizard();
 
 private:
     DialogFactory m_makeDialog;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Ui.h"
+#include "platform/Desktop.h"
 
 #include <QQueue>
 #include <QStringList>
@@ -9,7 +9,7 @@
 
 /// A scripted Ui: records every message and question, answers questions and file dialogs from
 /// queues (No and cancel when a queue is empty), and keeps the focus and the Esc key as set.
-class FakeUi final : public Ui
+class FakeDesktop final : public Desktop
 {
 public:
     struct Question

@@ -4,7 +4,7 @@
 
 /// Every caption and message of the update wizard. A default-constructed one holds the
 /// wizard's own texts.
-struct TWebUpdateWizardLanguage
+struct UpdateWizardTexts
 {
     QString Welcome = QStringLiteral("Press start to start checking for available application updates ...");
     QString StartButton = QStringLiteral("Start");

@@ -1,28 +1,28 @@
-#include "mock/FakeUi.h"
+#include "mock/FakeDesktop.h"
 
 #include <QCoreApplication>
 
-bool FakeUi::askYesNo(const QString& title, const QString& text, Icon icon)
+bool FakeDesktop::askYesNo(const QString& title, const QString& text, Icon icon)
 {
     questions.append({title, text, icon});
     return !answers.isEmpty() && answers.dequeue();
 }
 
-QString FakeUi::openFileName(const QString& title, const QList<FileFilter>& filters, const QString&)
+QString FakeDesktop::openFileName(const QString& title, const QList<FileFilter>& filters, const QString&)
 {
     dialogTitles.append(title);
     dialogFilters.append(filters);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QString FakeUi::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString&)
+QString FakeDesktop::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString&)
 {
     dialogTitles.append(title);
     dialogFilters.append(filters);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-void FakeUi::processEvents()
+void FakeDesktop::processEvents()
 {
     ++eventPasses;
     QCoreApplication::processEvents();
@@ -30,14 +30,14 @@ void FakeUi::processEvents()
         onProcessEvents();
 }
 
-int FakeUi::waitForEvents(int milliseconds)
+int FakeDesktop::waitForEvents(int milliseconds)
 {
     waitedMs += milliseconds;
     processEvents();
     return milliseconds;
 }
 
-bool FakeUi::openDocument(const QString& pathOrUrl)
+bool FakeDesktop::openDocument(const QString& pathOrUrl)
 {
     openedDocuments.append(pathOrUrl);
     return openDocumentResult;

@@ -1,34 +1,51 @@
 #pragma once
 
-#include "app/ControlStates.h"
 #include "lists/CarnivalList.h"
+#include "platform/ControlStates.h"
 
 #include <QObject>
 #include <QString>
 
-class TForm1;
+#include <functional>
+
+class BrowserView;
+class Desktop;
+struct ScratchValues;
 
 /// The Quick Finder window's logic: a keyword search over the submission form's carnivals whose
 /// results the user sifts and adds to the list of the main window's active tab. The window in
 /// gui/ shows the results grid and the control states and forwards the user's events here.
 ///
 /// The results grid always ends with one blank row, which the next search writes into.
-class TForm2 final : public QObject
+class QuickFinderController final : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TForm2(TForm1& mainForm, QObject* parent = nullptr);
+    /// The list that Add writes into (the main window's active tab) and the label that counts it.
+    struct Target
+    {
+        CarnivalList& list;
+        ControlStates& controls;
+        QString countLabel;
+    };
 
-    /// The results grid (StringGrid1): carnival name in column 0, ref in column 1.
-    CarnivalList StringGrid1;
+    /// view shows the submission form that the search reads; target names the list Add fills.
+    QuickFinderController(Desktop& desktop, BrowserView& view, ScratchValues& scratch,
+                          std::function<Target()> target, QObject* parent = nullptr);
+
+    /// The add button's caption follows the main window's active tab.
+    void setAddCaption(const QString& caption);
+
+    /// The results grid (results): carnival name in column 0, ref in column 1.
+    CarnivalList results;
     /// Captions and labels by object name (QuickFinderControls.h), the keyword box's text included.
     ControlStates controls;
 
     QString keyword() const;
     /// The keyword box's text after the user typed or pasted into it; its letters are kept in
-    /// lower case, and the box follows the state "TextBoxKeyword".
-    void TextBoxKeywordChange(const QString& text);
+    /// lower case, and the box follows the state "keywordBox".
+    void keywordEdited(const QString& text);
 
     /// The user's selection in the results grid spans rows first to last (in either order). Call
     /// it after the grid's current row (the row where the selection began) has been set. The
@@ -38,24 +55,24 @@ public:
     int selectionBottom() const { return m_selectionBottom; }
 
     // Handlers. Errors they do not trap go to the main window's general error report.
-    void btnFindClick();
+    void find();
     /// Enter (13) runs Find.
-    void TextBoxKeywordKeyPress(int character);
+    void keywordKeyTyped(int character);
     /// Add: the selected results go to the list of the main window's active tab.
-    void spSkinButton1Click();
+    void addSelectedResults();
     /// Delete Row.
-    void spSkinButton4Click();
+    void deleteCurrentResult();
     /// The full stop deletes the current result.
-    void StringGrid1KeyPress(int character);
-    void btnClearAllClick();
+    void resultsKeyTyped(int character);
+    void clearAllResults();
     /// Close: empties the results and asks the window to hide; the keyword stays.
-    void spSkinButton3Click();
-    void FormActivate();
+    void closeFinder();
+    void activated();
 
     /// Removes result row r; the trailing blank row and rows outside the grid are left alone.
-    void DeleteRows(int r);
+    void deleteResultRow(int r);
     /// The results become a single blank row and both result labels are reset.
-    void ClearCells();
+    void clearResults();
 
 signals:
     void hideRequested();
@@ -63,13 +80,16 @@ signals:
 private:
     void Find();
     void Add();
-    bool addResult(int row, CarnivalList& target, const QString& countLabel);
+    bool addResult(int row, const Target& to);
     void removeResults(const QList<int>& rows);
     bool isTrailingBlankRow(int row) const;
     void setResultCount();
     void collapseSelection();
 
-    TForm1& m_form1;
+    Desktop& m_desktop;
+    BrowserView& m_view;
+    ScratchValues& m_scratch;
+    std::function<Target()> m_target;
     int m_selectionTop = 0;
     int m_selectionBottom = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "update/IniFile.h"
-#include "update/TFileList.h"
+#include "update/UpdateFileList.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,50 +13,50 @@
 class CurlSession;
 class Folders;
 class Network;
-class Ui;
+class Desktop;
 
 /// The outcome of comparing the offered release with the installed one.
-enum UpdateVerdict
+enum class UpdateVerdict
 {
-    uvNewerByDate,
-    uvNoUpdate,
-    uvUnconditional,
-    uvNewerBySize,
-    uvNewerByChecksum,
-    uvNewerByVersion
+    NewerByDate,
+    NoUpdate,
+    Unconditional,
+    NewerBySize,
+    NewerByChecksum,
+    NewerByVersion
 };
 
 /// Whether connection errors are shown in a message box.
-enum TUpdateUpdate
+enum class ConnectionErrors
 {
-    wuuPromptOnce,
-    wuuSilent
+    PromptOnce,
+    Silent
 };
 
 /// The result of opening the Internet connection.
-enum TInternetOpen
+enum class ConnectionOpen
 {
-    ioConnected,
-    ioNoConnection,
-    ioCannotOpen
+    Connected,
+    NoConnection,
+    CannotOpen
 };
 
 /// The self-update engine: fetches the control file, decides whether a release is offered,
 /// reads its file list and fetches files over HTTP with progress and cancel.
-class TWebUpdate final
+class UpdateEngine final
 {
 public:
-    TWebUpdate(Ui& ui, Network& network, const Folders& folders);
-    ~TWebUpdate();
-    TWebUpdate(const TWebUpdate&) = delete;
-    TWebUpdate& operator=(const TWebUpdate&) = delete;
+    UpdateEngine(Desktop& desktop, Network& network, const Folders& folders);
+    ~UpdateEngine();
+    UpdateEngine(const UpdateEngine&) = delete;
+    UpdateEngine& operator=(const UpdateEngine&) = delete;
 
     // Settings.
     QString URL; // the control file's address; folder macros are expanded before use
-    QString Agent = QStringLiteral("TWebUpdate");
+    QString Agent = QStringLiteral("UpdateEngine");
     QString LogFileName = QStringLiteral("WUPDATE.LOG");
     bool Logging = false; // no status trace; the updater is told so
-    TUpdateUpdate UpdateUpdate = wuuPromptOnce;
+    ConnectionErrors connectionErrors = ConnectionErrors::PromptOnce;
     /// A transfer that receives nothing for this long fails.
     std::chrono::milliseconds StallTimeout{60000};
     /// A certificate bundle to trust instead of the system's; empty for the system's.
@@ -76,7 +76,7 @@ public:
     QString NewVersionText;
     bool Cancelled = false;
     bool ComponentDownloaded = false;
-    TFileList FileList;
+    UpdateFileList FileList;
 
     /// After every block: destination path, bytes received so far, announced length (0 when none).
     std::function<void(const QString& fileName, qint64 pos, qint64 size)> OnFileProgress;
@@ -114,14 +114,14 @@ public:
     /// The local copy of the control file as it reads now.
     IniFile ControlFile() const;
 
-    TInternetOpen OpenInternetConnection();
+    ConnectionOpen OpenInternetConnection();
     /// Closes the connection and deletes the local control file.
     void CloseInternetConnection();
     bool Connected() const;
     /// Fetches address into folder + FileNameFromURL(address); true when the whole file arrived
     /// and was put in place.
     bool DownloadToFolder(const QString& address, const QString& folder);
-    /// Shows the last connection error, unless UpdateUpdate is wuuSilent.
+    /// Shows the last connection error, unless connectionErrors is ConnectionErrors::Silent.
     void ReportInternetError();
     /// Appends one line to the update log.
     void AppendLogLine(const QString& text);
@@ -136,14 +136,14 @@ public:
     /// The update log's path.
     QString LogFilePath() const;
 
-    Ui& ui() const { return m_ui; }
+    Desktop& desktop() const { return m_desktop; }
     const Folders& folders() const { return m_folders; }
 
 private:
     bool discardTemporary(const QString& path);
     bool putInPlace(const QString& temporary, const QString& destination);
 
-    Ui& m_ui;
+    Desktop& m_desktop;
     Network& m_network;
     const Folders& m_folders;
     std::unique_ptr<CurlSession> m_session;

@@ -1,6 +1,6 @@
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
 
-#include "app/Ui.h"
+#include "platform/Desktop.h"
 #include "platform/Folders.h"
 #include "platform/Network.h"
 #include "platform/Process.h"
@@ -36,7 +36,7 @@ QString withSeparator(const QString& folder)
 class BlockReceiver final : public CurlSession::Receiver
 {
 public:
-    BlockReceiver(TWebUpdate& engine, QFile& file, const QString& destination)
+    BlockReceiver(UpdateEngine& engine, QFile& file, const QString& destination)
         : cancel(engine.Cancelled), m_engine(engine), m_file(file), m_destination(destination)
     {}
 
@@ -50,7 +50,7 @@ public:
     {
         for (qsizetype at = 0; at < size; at += kBlockSize) {
             const qsizetype block = std::min(kBlockSize, size - at);
-            m_engine.ui().processEvents();
+            m_engine.desktop().processEvents();
             if (m_file.write(data + at, block) != block) {
                 writeFailed = true;
                 return false;
@@ -66,7 +66,7 @@ public:
 
     bool onIdle() override
     {
-        m_engine.ui().processEvents();
+        m_engine.desktop().processEvents();
         return !cancelled();
     }
 
@@ -84,7 +84,7 @@ private:
         return cancel;
     }
 
-    TWebUpdate& m_engine;
+    UpdateEngine& m_engine;
     QFile& m_file;
     const QString& m_destination;
 };
@@ -101,8 +101,8 @@ QByteArray encodedAddress(const QString& address)
 }
 } // namespace
 
-TWebUpdate::TWebUpdate(Ui& ui, Network& network, const Folders& folders)
-    : m_ui(ui), m_network(network), m_folders(folders), m_session(std::make_unique<CurlSession>())
+UpdateEngine::UpdateEngine(Desktop& desktop, Network& network, const Folders& folders)
+    : m_desktop(desktop), m_network(network), m_folders(folders), m_session(std::make_unique<CurlSession>())
 {
     Handoff.processId = CurrentProcessId;
     Handoff.start = [](const QString& updater, const QString& parameters, const QString& folder) {
@@ -112,22 +112,22 @@ TWebUpdate::TWebUpdate(Ui& ui, Network& network, const Folders& folders)
     Handoff.terminate = TerminateApplication;
 }
 
-TWebUpdate::~TWebUpdate() = default;
+UpdateEngine::~UpdateEngine() = default;
 
 // --- Control file and version check ---
 
-bool TWebUpdate::IsUpdatePending()
+bool UpdateEngine::IsUpdatePending()
 {
     if (URL.isEmpty())
         return false;
-    if (OpenInternetConnection() != ioConnected)
+    if (OpenInternetConnection() != ConnectionOpen::Connected)
         return false;
-    const bool pending = FetchControlFile() && EvaluateUpdate() != uvNoUpdate;
+    const bool pending = FetchControlFile() && EvaluateUpdate() != UpdateVerdict::NoUpdate;
     CloseInternetConnection();
     return pending;
 }
 
-bool TWebUpdate::FetchControlFile()
+bool UpdateEngine::FetchControlFile()
 {
     const QString address = ExpandFolderMacros(URL);
     if (!DownloadToFolder(address, TempFolder()))
@@ -146,10 +146,10 @@ bool TWebUpdate::FetchControlFile()
     return true;
 }
 
-UpdateVerdict TWebUpdate::EvaluateUpdate()
+UpdateVerdict UpdateEngine::EvaluateUpdate()
 {
     const IniFile ini = ControlFile();
-    UpdateVerdict verdict = uvNoUpdate;
+    UpdateVerdict verdict = UpdateVerdict::NoUpdate;
     UpdateDescription = ini.ReadString(kUpdate, QStringLiteral("descr"));
     const QString localPath = ExpandFolderMacros(ini.ReadString(kUpdate, QStringLiteral("localversion")));
 
@@ -157,11 +157,12 @@ UpdateVerdict TWebUpdate::EvaluateUpdate()
     if (!date.isEmpty()) {
         ReleaseDate = ParseControlDate(date, ini.ReadString(kUpdate, QStringLiteral("time")));
         InstalledDate = LocalFileDate(localPath);
-        verdict = InstalledDate >= ReleaseDate ? uvNoUpdate : uvNewerByDate;
+        verdict = InstalledDate >= ReleaseDate ? UpdateVerdict::NoUpdate : UpdateVerdict::NewerByDate;
     }
-    if (verdict == uvNoUpdate && !ini.ReadString(kUpdate, QStringLiteral("unconditional")).isEmpty())
-        verdict = uvUnconditional;
-    if (verdict != uvNoUpdate)
+    if (verdict == UpdateVerdict::NoUpdate &&
+        !ini.ReadString(kUpdate, QStringLiteral("unconditional")).isEmpty())
+        verdict = UpdateVerdict::Unconditional;
+    if (verdict != UpdateVerdict::NoUpdate)
         return verdict;
 
     QString newVersion = ini.ReadString(kUpdate, QStringLiteral("newversion"));
@@ -169,9 +170,9 @@ UpdateVerdict TWebUpdate::EvaluateUpdate()
     const qint32 newCheckSum = ini.ReadInteger(kUpdate, QStringLiteral("newchecksum"), -1);
     QString local = localPath;
     if ((!newVersion.isEmpty() || newSize > 0 || newCheckSum != -1) && !local.isEmpty()) {
-        const UpdateVerdict rule = newCheckSum != -1 ? uvNewerByChecksum
-                                   : newSize < 1     ? uvNewerByVersion
-                                                     : uvNewerBySize;
+        const UpdateVerdict rule = newCheckSum != -1 ? UpdateVerdict::NewerByChecksum
+                                   : newSize < 1     ? UpdateVerdict::NewerByVersion
+                                                     : UpdateVerdict::NewerBySize;
         if (NeedsUpdate(newVersion, local, newSize, newCheckSum))
             verdict = rule;
     }
@@ -180,7 +181,7 @@ UpdateVerdict TWebUpdate::EvaluateUpdate()
     return verdict;
 }
 
-int TWebUpdate::LoadFileList()
+int UpdateEngine::LoadFileList()
 {
     FileList.clear();
     const IniFile ini = ControlFile();
@@ -189,7 +190,7 @@ int TWebUpdate::LoadFileList()
     for (int n = 1; n <= count; ++n) {
         const QString section = QStringLiteral("file%1").arg(n);
         const auto text = [&](const char* key) { return ini.ReadString(section, QLatin1String(key)); };
-        TFileDescription file;
+        UpdateFileEntry file;
         file.URL = ExpandFolderMacros(text("url"));
         file.LocalVersion = ExpandFolderMacros(text("localversion"));
         file.NewVersion = text("newversion");
@@ -208,11 +209,11 @@ int TWebUpdate::LoadFileList()
     return std::max(count, 0);
 }
 
-void TWebUpdate::FilterFileList()
+void UpdateEngine::FilterFileList()
 {
     auto& files = FileList.items;
     for (qsizetype i = 0; i < files.size();) {
-        const TFileDescription& file = files[i];
+        const UpdateFileEntry& file = files[i];
         bool keep = false;
         if (!file.LocalVersion.isEmpty() && !file.NewDate.isEmpty()) {
             const QFileInfo local(file.LocalVersion);
@@ -229,50 +230,51 @@ void TWebUpdate::FilterFileList()
     }
 }
 
-QString TWebUpdate::ExpandFolderMacros(const QString& text) const
+QString UpdateEngine::ExpandFolderMacros(const QString& text) const
 {
     return ::ExpandFolderMacros(text, m_folders);
 }
 
-QString TWebUpdate::FolderForMacro(const QString& name) const
+QString UpdateEngine::FolderForMacro(const QString& name) const
 {
     return ::FolderForMacro(name, m_folders);
 }
 
-QString TWebUpdate::TempFolder() const
+QString UpdateEngine::TempFolder() const
 {
     return withSeparator(m_folders.temp());
 }
 
-IniFile TWebUpdate::ControlFile() const
+IniFile UpdateEngine::ControlFile() const
 {
     return ControlFilePath.isEmpty() ? IniFile() : IniFile(ControlFilePath);
 }
 
 // --- Transfer ---
 
-TInternetOpen TWebUpdate::OpenInternetConnection()
+ConnectionOpen UpdateEngine::OpenInternetConnection()
 {
     m_session->close();
     const QString address = ExpandFolderMacros(URL);
-    if (!address.contains(QLatin1String("127.0.0.1")) && !m_network.IsOnline(address))
-        return ioNoConnection;
-    return m_session->open(Agent.toUtf8(), CaCertificates) ? ioConnected : ioCannotOpen;
+    if (!address.contains(QLatin1String("127.0.0.1")) && !m_network.isOnline(address))
+        return ConnectionOpen::NoConnection;
+    return m_session->open(Agent.toUtf8(), CaCertificates) ? ConnectionOpen::Connected
+                                                           : ConnectionOpen::CannotOpen;
 }
 
-void TWebUpdate::CloseInternetConnection()
+void UpdateEngine::CloseInternetConnection()
 {
     m_session->close();
     if (!ControlFilePath.isEmpty())
         QFile::remove(ControlFilePath);
 }
 
-bool TWebUpdate::Connected() const
+bool UpdateEngine::Connected() const
 {
     return m_session->isOpen();
 }
 
-bool TWebUpdate::DownloadToFolder(const QString& address, const QString& folder)
+bool UpdateEngine::DownloadToFolder(const QString& address, const QString& folder)
 {
     m_lastError.clear();
     // An address without a file name would write over the folder itself.
@@ -309,7 +311,7 @@ bool TWebUpdate::DownloadToFolder(const QString& address, const QString& folder)
     return putInPlace(temporaryPath, destination) && receiver.received > 0;
 }
 
-bool TWebUpdate::discardTemporary(const QString& path)
+bool UpdateEngine::discardTemporary(const QString& path)
 {
     if (QFile::remove(path) || !QFileInfo::exists(path))
         return true;
@@ -317,7 +319,7 @@ bool TWebUpdate::discardTemporary(const QString& path)
     return false;
 }
 
-bool TWebUpdate::putInPlace(const QString& temporary, const QString& destination)
+bool UpdateEngine::putInPlace(const QString& temporary, const QString& destination)
 {
     bool success = true;
     const QFileInfo existing(destination);
@@ -338,15 +340,15 @@ bool TWebUpdate::putInPlace(const QString& temporary, const QString& destination
     return success;
 }
 
-void TWebUpdate::ReportInternetError()
+void UpdateEngine::ReportInternetError()
 {
     if (m_lastError.isEmpty())
         return;
-    if (UpdateUpdate != wuuSilent)
-        m_ui.showMessage(m_lastError);
+    if (connectionErrors != ConnectionErrors::Silent)
+        m_desktop.showMessage(m_lastError);
 }
 
-QString TWebUpdate::LogFilePath() const
+QString UpdateEngine::LogFilePath() const
 {
     static const QString pathCharacters = QStringLiteral("\\/:");
     for (QChar c : pathCharacters)
@@ -356,7 +358,7 @@ QString TWebUpdate::LogFilePath() const
     return documents.isEmpty() ? LogFileName : withSeparator(documents) + LogFileName;
 }
 
-void TWebUpdate::AppendLogLine(const QString& text)
+void UpdateEngine::AppendLogLine(const QString& text)
 {
     QFile log(LogFilePath());
     if (log.open(QIODevice::WriteOnly | QIODevice::Append))
@@ -365,21 +367,22 @@ void TWebUpdate::AppendLogLine(const QString& text)
 
 // --- Handoff to the updater ---
 
-bool TWebUpdate::RestartNeeded() const
+bool UpdateEngine::RestartNeeded() const
 {
     return AppUpdate && !Cancelled && ComponentDownloaded;
 }
 
-void TWebUpdate::RestartThroughUpdater()
+void UpdateEngine::RestartThroughUpdater()
 {
     bool cancel = false;
     if (OnProgressCancel)
         OnProgressCancel(cancel);
     if (cancel)
         return;
-    if (!SilentRestart && !m_ui.askYesNo(QStringLiteral("Confirm"),
-                                         QStringLiteral("Shutdown application to update executable files ?"),
-                                         Ui::Icon::Question))
+    if (!SilentRestart &&
+        !m_desktop.askYesNo(QStringLiteral("Confirm"),
+                            QStringLiteral("Shutdown application to update executable files ?"),
+                            Desktop::Icon::Question))
         return;
     const QString updater = UpdaterExtractor::ExtractUpdater(TempFolder());
     // The updater falls back to the same log name when this file is missing.

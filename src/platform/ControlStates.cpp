@@ -1,13 +1,34 @@
-#include "app/ControlStates.h"
+#include "platform/ControlStates.h"
+
+#include <stdexcept>
+
+ControlStates::ControlStates(const QStringList& knownControls, QObject* parent) : QObject(parent)
+{
+    for (const QString& control : knownControls)
+        m_states.insert(control, State{});
+}
+
+ControlStates::State& ControlStates::stateOf(const QString& control)
+{
+    const auto found = m_states.find(control);
+    if (found == m_states.end())
+        throw std::logic_error("No control named \"" + control.toStdString() + "\"");
+    return *found;
+}
+
+const ControlStates::State& ControlStates::stateOf(const QString& control) const
+{
+    return const_cast<ControlStates*>(this)->stateOf(control);
+}
 
 QString ControlStates::text(const QString& control) const
 {
-    return m_states.value(control).text;
+    return stateOf(control).text;
 }
 
 bool ControlStates::hasText(const QString& control) const
 {
-    return m_states.value(control).hasText;
+    return stateOf(control).hasText;
 }
 
 void ControlStates::setText(const QString& control, const QString& text)
@@ -22,7 +43,7 @@ void ControlStates::setText(const QString& control, const QString& text)
 
 bool ControlStates::isEnabled(const QString& control) const
 {
-    return m_states.value(control).enabled;
+    return stateOf(control).enabled;
 }
 
 void ControlStates::setEnabled(const QString& control, bool enabled)
@@ -36,7 +57,7 @@ void ControlStates::setEnabled(const QString& control, bool enabled)
 
 bool ControlStates::isVisible(const QString& control) const
 {
-    return m_states.value(control).visible;
+    return stateOf(control).visible;
 }
 
 void ControlStates::setVisible(const QString& control, bool visible)

@@ -1,10 +1,10 @@
 #include "directory/CarnivalDirectory.h"
+#include "mock/FakeDesktop.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
-#include "mock/FakeUi.h"
 #include "mock/LocalHttpServer.h"
 #include "mock/VersionedFile.h"
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,7 +18,7 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(UpdateVerdict)
-Q_DECLARE_METATYPE(TUpdateUpdate)
+Q_DECLARE_METATYPE(ConnectionErrors)
 Q_DECLARE_METATYPE(LocalHttpServer::Reply)
 
 namespace {
@@ -56,11 +56,11 @@ QByteArray pattern(qsizetype size)
 struct Rig
 {
     QTemporaryDir root;
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakeFolders folders;
     LocalHttpServer server;
-    std::unique_ptr<TWebUpdate> engine;
+    std::unique_ptr<UpdateEngine> engine;
 
     struct Progress
     {
@@ -77,7 +77,7 @@ struct Rig
         folders.tempFolder = path("tmp");
         folders.documentsFolder = path("docs");
         folders.currentFolder = path("app");
-        engine = std::make_unique<TWebUpdate>(ui, network, folders);
+        engine = std::make_unique<UpdateEngine>(desktop, network, folders);
         engine->OnFileProgress = [this](const QString& file, qint64 pos, qint64 size) {
             progress.append({file, pos, size});
         };
@@ -88,14 +88,14 @@ struct Rig
     bool open()
     {
         engine->URL = server.url("/21214/updates/x.inf");
-        return engine->OpenInternetConnection() == ioConnected;
+        return engine->OpenInternetConnection() == ConnectionOpen::Connected;
     }
     QStringList leftovers() const { return QDir(folders.tempFolder).entryList({"WUPD*"}, QDir::Files); }
     QByteArray log() const { return readAll(path("docs/WUPDATE.LOG")); }
 };
 } // namespace
 
-class TestTWebUpdate final : public QObject
+class TestUpdateEngine final : public QObject
 {
     Q_OBJECT
 
@@ -111,41 +111,45 @@ private slots:
         const QString v28 = "localversion={APP}/v28.exe\n";
         const QString abc = "localversion={APP}/abc.txt\n";
         QTest::newRow("unconditional") << "unconditional=1\n"
-                                       << uvUnconditional << ""
+                                       << UpdateVerdict::Unconditional << ""
                                        << "";
         QTest::newRow("any unconditional text") << "unconditional=no\n"
-                                                << uvUnconditional << ""
+                                                << UpdateVerdict::Unconditional << ""
                                                 << "";
-        QTest::newRow("newer version") << v28 + "newversion=3.2.0.29" << uvNewerByVersion << "3.2.0.29"
+        QTest::newRow("newer version")
+            << v28 + "newversion=3.2.0.29" << UpdateVerdict::NewerByVersion << "3.2.0.29"
+            << "3.2.0.28";
+        QTest::newRow("equal version") << v28 + "newversion=3.2.0.28" << UpdateVerdict::NoUpdate << "3.2.0.28"
                                        << "3.2.0.28";
-        QTest::newRow("equal version") << v28 + "newversion=3.2.0.28" << uvNoUpdate << "3.2.0.28"
-                                       << "3.2.0.28";
-        QTest::newRow("3.2 is 3.2.0.0") << v28 + "newversion=3.2" << uvNoUpdate << "3.2.0.0"
+        QTest::newRow("3.2 is 3.2.0.0") << v28 + "newversion=3.2" << UpdateVerdict::NoUpdate << "3.2.0.0"
                                         << "3.2.0.28";
-        QTest::newRow("five parts") << v28 + "newversion=1.2.3.4.5" << uvNoUpdate << "1.2.3.4.5"
+        QTest::newRow("five parts") << v28 + "newversion=1.2.3.4.5" << UpdateVerdict::NoUpdate << "1.2.3.4.5"
                                     << "";
-        QTest::newRow("no localversion") << "newversion=9.9" << uvNoUpdate << "9.9"
+        QTest::newRow("no localversion") << "newversion=9.9" << UpdateVerdict::NoUpdate << "9.9"
                                          << "";
-        QTest::newRow("checksum equal") << abc + "newchecksum=293" << uvNoUpdate << ""
+        QTest::newRow("checksum equal") << abc + "newchecksum=293" << UpdateVerdict::NoUpdate << ""
                                         << "";
-        QTest::newRow("checksum differs") << abc + "newchecksum=$200" << uvNewerByChecksum << ""
+        QTest::newRow("checksum differs") << abc + "newchecksum=$200" << UpdateVerdict::NewerByChecksum << ""
                                           << "";
-        QTest::newRow("size differs") << abc + "newsize=1000" << uvNewerBySize << ""
+        QTest::newRow("size differs") << abc + "newsize=1000" << UpdateVerdict::NewerBySize << ""
                                       << "";
-        QTest::newRow("size, file missing") << "localversion={APP}/none\nnewsize=1000" << uvNoUpdate << ""
-                                            << "";
-        QTest::newRow("date older than file") << abc + "date=31/12/2009" << uvNoUpdate << ""
+        QTest::newRow("size, file missing")
+            << "localversion={APP}/none\nnewsize=1000" << UpdateVerdict::NoUpdate << ""
+            << "";
+        QTest::newRow("date older than file") << abc + "date=31/12/2009" << UpdateVerdict::NoUpdate << ""
                                               << "";
-        QTest::newRow("date newer than file") << abc + "date=1/1/2010\ntime=08:01" << uvNewerByDate << ""
-                                              << "";
-        QTest::newRow("date equal to file") << abc + "date=1/1/2010\ntime=08:00" << uvNoUpdate << ""
-                                            << "";
-        QTest::newRow("unreadable date") << abc + "date=2010-01-02" << uvNoUpdate << ""
+        QTest::newRow("date newer than file")
+            << abc + "date=1/1/2010\ntime=08:01" << UpdateVerdict::NewerByDate << ""
+            << "";
+        QTest::newRow("date equal to file")
+            << abc + "date=1/1/2010\ntime=08:00" << UpdateVerdict::NoUpdate << ""
+            << "";
+        QTest::newRow("unreadable date") << abc + "date=2010-01-02" << UpdateVerdict::NoUpdate << ""
                                          << "";
         QTest::newRow("date, then unconditional")
-            << abc + "date=1/1/2000\nunconditional=1" << uvUnconditional << ""
+            << abc + "date=1/1/2000\nunconditional=1" << UpdateVerdict::Unconditional << ""
             << "";
-        QTest::newRow("nothing") << "descr=x" << uvNoUpdate << ""
+        QTest::newRow("nothing") << "descr=x" << UpdateVerdict::NoUpdate << ""
                                  << "";
     }
 
@@ -163,7 +167,7 @@ private slots:
         rig.engine->ControlFilePath = rig.path("tmp/x.inf");
 
         QCOMPARE(rig.engine->EvaluateUpdate(), verdict);
-        if (verdict == uvNewerByVersion || newText.contains('.')) {
+        if (verdict == UpdateVerdict::NewerByVersion || newText.contains('.')) {
             QCOMPARE(rig.engine->NewVersionText, newText);
             if (!localText.isEmpty())
                 QCOMPARE(rig.engine->LocalVersionText, localText);
@@ -178,7 +182,7 @@ private slots:
         setModified(rig.path("app/abc.txt"), QDateTime(QDate(2010, 1, 1), QTime(8, 0)));
         writeFile(rig.path("tmp/x.inf"), "[update]\nlocalversion={APP}/abc.txt\ndate=02/01/2010\ntime=09:30");
         rig.engine->ControlFilePath = rig.path("tmp/x.inf");
-        QCOMPARE(rig.engine->EvaluateUpdate(), uvNewerByDate);
+        QCOMPARE(rig.engine->EvaluateUpdate(), UpdateVerdict::NewerByDate);
         QCOMPARE(rig.engine->ReleaseDate, QDateTime(QDate(2010, 1, 2), QTime(9, 30)));
         QCOMPARE(rig.engine->InstalledDate, QDateTime(QDate(2010, 1, 1), QTime(8, 0)));
     }
@@ -196,7 +200,7 @@ private slots:
                   "preselect=0\nhidden=1\n");
         rig.engine->ControlFilePath = rig.path("tmp/x.inf");
         QCOMPARE(rig.engine->LoadFileList(), 2);
-        const TFileDescription& first = rig.engine->FileList.items[0];
+        const UpdateFileEntry& first = rig.engine->FileList.items[0];
         QCOMPARE(first.URL, "http://h/" + rig.path("tmp") + "/./a.zip");
         QCOMPARE(first.LocalVersion, rig.path("app") + "/./a.exe");
         QCOMPARE(first.NewVersion, QStringLiteral("1.2"));
@@ -210,7 +214,7 @@ private slots:
         QVERIFY(first.Mandatory && !first.Preselect && first.Hidden);
 
         // A count beyond the sections gives entries with every default, which the filter keeps.
-        const TFileDescription& second = rig.engine->FileList.items[1];
+        const UpdateFileEntry& second = rig.engine->FileList.items[1];
         QVERIFY(second.URL.isEmpty() && second.TargetDir.isEmpty());
         QCOMPARE(second.NewCheckSum, -1);
         QVERIFY(second.Preselect && !second.Mandatory && !second.Hidden);
@@ -259,7 +263,7 @@ private slots:
         rig.engine->LoadFileList();
         rig.engine->FilterFileList();
         QStringList kept;
-        for (const TFileDescription& file : rig.engine->FileList.items)
+        for (const UpdateFileEntry& file : rig.engine->FileList.items)
             kept << file.Description;
         QCOMPARE(kept, QStringList({"other sum", "newer date", "date, file missing", "no localversion",
                                     "newer version"}));
@@ -268,9 +272,9 @@ private slots:
 
     void fileListSums()
     {
-        TFileList list;
+        UpdateFileList list;
         for (int size : {100, 20, 3}) {
-            TFileDescription file;
+            UpdateFileEntry file;
             file.FileSize = size;
             list.items.append(file);
         }
@@ -341,7 +345,7 @@ private slots:
         rig.server.setReply("/21214/updates/x.inf", Reply{.status = status, .body = control});
         rig.engine->URL = rig.server.url("/21214/updates/x.inf");
         QCOMPARE(rig.engine->IsUpdatePending(), pending);
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
         QVERIFY(!rig.engine->Connected());
         // The local copy goes with the connection; only an empty one stays, put in place by the failed fetch.
         QCOMPARE(QFile::exists(rig.path("tmp/x.inf")), status == 200 && control.isEmpty());
@@ -366,7 +370,7 @@ private slots:
             rig.engine->URL = base + "/21214/updates/" + name;
             QCOMPARE(rig.engine->IsUpdatePending(), pending);
         }
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
     }
 
     void emptyUrlOffersNothingAndAsksNobody()
@@ -385,9 +389,9 @@ private slots:
         // Offline: no request and no message.
         rig.engine->URL = QStringLiteral("http://localhost:%1/x.inf").arg(rig.server.port());
         QVERIFY(!rig.engine->IsUpdatePending());
-        QCOMPARE(rig.engine->OpenInternetConnection(), ioNoConnection);
+        QCOMPARE(rig.engine->OpenInternetConnection(), ConnectionOpen::NoConnection);
         QVERIFY(rig.server.requests().isEmpty());
-        QVERIFY(rig.ui.messages.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
         // An address on 127.0.0.1 counts as connected without asking.
         rig.network.asked.clear();
         rig.engine->URL = rig.server.url("/x.inf");
@@ -398,29 +402,30 @@ private slots:
     void unreachableServerShowsTheErrorOnlyWhenNotSilent_data()
     {
         QTest::addColumn<QString>("address");
-        QTest::addColumn<TUpdateUpdate>("mode");
+        QTest::addColumn<ConnectionErrors>("mode");
         QTest::addColumn<int>("boxes");
-        QTest::newRow("refused, at start-up") << "refused" << wuuPromptOnce << 1;
-        QTest::newRow("refused, in the wizard") << "refused" << wuuSilent << 0;
+        QTest::newRow("refused, at start-up") << "refused" << ConnectionErrors::PromptOnce << 1;
+        QTest::newRow("refused, in the wizard") << "refused" << ConnectionErrors::Silent << 0;
         QTest::newRow("unknown host, at start-up")
-            << "http://no-such-host.invalid/x.inf" << wuuPromptOnce << 1;
-        QTest::newRow("unknown host, in the wizard") << "http://no-such-host.invalid/x.inf" << wuuSilent << 0;
+            << "http://no-such-host.invalid/x.inf" << ConnectionErrors::PromptOnce << 1;
+        QTest::newRow("unknown host, in the wizard")
+            << "http://no-such-host.invalid/x.inf" << ConnectionErrors::Silent << 0;
     }
 
     void unreachableServerShowsTheErrorOnlyWhenNotSilent()
     {
         QFETCH(QString, address);
-        QFETCH(TUpdateUpdate, mode);
+        QFETCH(ConnectionErrors, mode);
         QFETCH(int, boxes);
         Rig rig;
         if (address == "refused")
             address = "http://127.0.0.1:1/x.inf"; // nobody listens on port 1
         rig.engine->URL = address;
-        rig.engine->UpdateUpdate = mode;
+        rig.engine->connectionErrors = mode;
         QVERIFY(!rig.engine->IsUpdatePending());
-        QCOMPARE(rig.ui.messages.size(), boxes);
+        QCOMPARE(rig.desktop.messages.size(), boxes);
         if (boxes)
-            QVERIFY2(!rig.ui.messages.first().isEmpty(), "the error text is shown");
+            QVERIFY2(!rig.desktop.messages.first().isEmpty(), "the error text is shown");
         QVERIFY(rig.leftovers().isEmpty());
     }
 
@@ -454,7 +459,7 @@ private slots:
         QCOMPARE(rig.engine->DownloadToFolder(rig.server.url("/u/file.bin"), rig.dest()), success);
         QCOMPARE(readAll(rig.dest() + "file.bin"), replaced ? reply.body : QByteArray("old content"));
         QVERIFY(rig.leftovers().isEmpty());
-        QVERIFY(rig.ui.messages.isEmpty()); // a server that answers never shows a box
+        QVERIFY(rig.desktop.messages.isEmpty()); // a server that answers never shows a box
         QVERIFY(!rig.engine->Cancelled);
     }
 
@@ -472,7 +477,7 @@ private slots:
         QVERIFY(rig.engine->DownloadToFolder(rig.server.url("/u/file.bin"), rig.dest()));
         QCOMPARE(rig.progress.size(), 4);
         QCOMPARE(cancelCalls, 4);
-        QVERIFY(rig.ui.eventPasses >= 4);
+        QVERIFY(rig.desktop.eventPasses >= 4);
         for (int i = 0; i < 3; ++i)
             QCOMPARE(rig.progress[i].pos, 4096 * (i + 1));
         QCOMPARE(rig.progress.last().pos, body.size());
@@ -510,7 +515,7 @@ private slots:
         const auto requests = rig.server.requests();
         QCOMPARE(requests.size(), 2);
         for (const auto& request : requests) {
-            QCOMPARE(request.headers.value("user-agent"), QByteArray("TWebUpdate"));
+            QCOMPARE(request.headers.value("user-agent"), QByteArray("UpdateEngine"));
             QCOMPARE(request.headers.value("pragma"), QByteArray("no-cache"));
             QCOMPARE(request.headers.value("cache-control"), QByteArray("no-cache"));
             QVERIFY(!request.headers.contains("authorization"));
@@ -630,7 +635,7 @@ private slots:
         bool cancelRequested = false;
         QElapsedTimer sinceCancel;
         rig.engine->OnProgressCancel = [&](bool& cancel) { cancel = cancel || cancelRequested; };
-        rig.ui.onProcessEvents = [&] {
+        rig.desktop.onProcessEvents = [&] {
             // The user presses Cancel while nothing arrives.
             if (!rig.progress.isEmpty() && !cancelRequested && !sinceCancel.isValid()) {
                 sinceCancel.start();
@@ -667,7 +672,7 @@ private slots:
         timer.start();
         QVERIFY(!rig.engine->DownloadToFolder(rig.server.url("/u/stall.bin"), rig.dest()));
         QVERIFY(timer.elapsed() >= 600 && timer.elapsed() < 5000);
-        QCOMPARE(rig.ui.messages.size(), boxes);
+        QCOMPARE(rig.desktop.messages.size(), boxes);
         QVERIFY(!rig.engine->Cancelled);
         QVERIFY(rig.leftovers().isEmpty());
     }
@@ -710,18 +715,18 @@ private slots:
 
         const QString address = QStringLiteral("https://127.0.0.1:%1/notes.txt").arg(port);
         rig.engine->URL = address;
-        QVERIFY(rig.engine->OpenInternetConnection() == ioConnected);
+        QVERIFY(rig.engine->OpenInternetConnection() == ConnectionOpen::Connected);
         QVERIFY(!rig.engine->DownloadToFolder(address, rig.dest())); // self-signed: refused
-        QCOMPARE(rig.ui.messages.size(), 1);
-        QVERIFY2(rig.ui.messages.first().contains("certificate", Qt::CaseInsensitive),
-                 qPrintable(rig.ui.messages.first()));
+        QCOMPARE(rig.desktop.messages.size(), 1);
+        QVERIFY2(rig.desktop.messages.first().contains("certificate", Qt::CaseInsensitive),
+                 qPrintable(rig.desktop.messages.first()));
 
         rig.engine->CaCertificates = cert; // trusted: the same server is fine
-        QVERIFY(rig.engine->OpenInternetConnection() == ioConnected);
+        QVERIFY(rig.engine->OpenInternetConnection() == ConnectionOpen::Connected);
         QVERIFY(rig.engine->DownloadToFolder(address, rig.dest()));
         QCOMPARE(readAll(rig.dest() + "notes.txt"), QByteArray("secure"));
     }
 };
 
-QTEST_GUILESS_MAIN(TestTWebUpdate)
-#include "TestTWebUpdate.moc"
+QTEST_GUILESS_MAIN(TestUpdateEngine)
+#include "TestUpdateEngine.moc"

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "update/ReleaseInstaller.h"
-#include "update/TWebUpdateWizardLanguage.h"
+#include "update/UpdateWizardTexts.h"
 
 #include <QList>
 #include <QString>
 
 #include <functional>
 
-class TWebUpdate;
-class Ui;
+class UpdateEngine;
+class Desktop;
 class WizardView;
 
 /// The update wizard dialog's logic: its pages and the handlers of its buttons, driving the
@@ -18,14 +18,14 @@ class WizardView;
 /// Pages: 0 start, 1 version, 2 release notes, 3 agreement, 4 components, 5 download, 6 end.
 /// While the engine works (a transfer, the start pause) the user can only cancel or close; a close
 /// then waits until the step has ended, so the connection is never closed under a transfer.
-class TWUWIZ final
+class UpdateWizardController final
 {
 public:
-    TWUWIZ(TWebUpdate& engine, const TWebUpdateWizardLanguage& language, bool autoStart);
+    UpdateWizardController(UpdateEngine& engine, const UpdateWizardTexts& language, bool autoStart);
 
     void setView(WizardView& view) { m_view = &view; }
-    TWebUpdate& engine() const { return m_engine; }
-    const TWebUpdateWizardLanguage& texts() const { return m_texts; }
+    UpdateEngine& engine() const { return m_engine; }
+    const UpdateWizardTexts& texts() const { return m_texts; }
 
     /// Runs a handler; an error it does not trap is shown with its text and the wizard goes on.
     void dispatch(const std::function<void()>& handler);
@@ -34,21 +34,21 @@ public:
     void applyTexts();
 
     // Handlers of the dialog.
-    void FormCreate();
-    void FormActivate();
+    void start();
+    void activated();
     /// The close box: true when the dialog may close now. During an engine step the dialog closes
     /// once the step has ended.
-    bool FormCloseQuery();
-    void StartButtonClick();
-    void ControlButtonClick();
-    void NewButtonClick();
-    void RAcceptClick();
-    void EULAButtonClick();
-    void FilesButtonClick();
-    void CancelButtonClick() { CancelRequested = true; }
-    void RestartButtonClick();
-    void ViewinNotepad1Click();
-    void ViewinNotepad2Click();
+    bool mayClose();
+    void startClicked();
+    void getUpdateClicked();
+    void whatsNewNextClicked();
+    void acceptChosen();
+    void agreementNextClicked();
+    void componentsNextClicked();
+    void cancelClicked() { CancelRequested = true; }
+    void restartClicked();
+    void viewNotesInEditor();
+    void viewAgreementInEditor();
 
     // The engine's callbacks while the wizard runs.
     void WebUpdateFileProgress(const QString& fileName, qint64 pos, qint64 size);
@@ -80,11 +80,11 @@ private:
     bool endIfClosedDuringStep();
     void viewInNotepad(const QString& memo, const QString& fileName);
 
-    TWebUpdate& m_engine;
+    UpdateEngine& m_engine;
     ReleaseInstaller m_release;
-    Ui& m_ui;
+    Desktop& m_desktop;
     WizardView* m_view = nullptr;
-    TWebUpdateWizardLanguage m_texts;
+    UpdateWizardTexts m_texts;
     bool m_autoStart;
     QList<int> m_componentFiles;
     bool m_activated = false;

@@ -1,10 +1,10 @@
 #include "TestPaths.h"
 #include "app/BuildConfig.h"
-#include "app/TForm1.h"
+#include "app/MainController.h"
 #include "lists/RowOperations.h"
+#include "mock/FakeDesktop.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
-#include "mock/FakeUi.h"
 #include "mock/FakeWizardView.h"
 #include "mock/LocalHttpServer.h"
 
@@ -20,11 +20,11 @@ const QString kClearQuestion =
 
 struct Fixture
 {
-    FakeUi ui;
+    FakeDesktop desktop;
     FakeNetwork network;
     FakePage view1;
     FakePage view2;
-    TForm1 form{ui, network, view1, view2, AppSettings{kSite, {}, {}}};
+    MainController form{desktop, network, view1, view2, AppSettings{kSite, {}, {}}};
 
     void fill(CarnivalList& grid, int entries, bool trailingBlank)
     {
@@ -49,7 +49,7 @@ private:
 };
 } // namespace
 
-class TestTForm1 final : public QObject
+class TestMainController final : public QObject
 {
     Q_OBJECT
 
@@ -60,20 +60,20 @@ private slots:
         Fixture f;
         QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("0"));
         QVERIFY(!f.form.controls.isVisible(Controls::Submitting));
-        f.form.FormCreate();
+        f.form.start();
         QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("1"));
         QCOMPARE(f.form.controls.text(Controls::ListName), QString());
         QCOMPARE(f.view1.navigations, QStringList{kSite + "/bc/submit.php"});
         QVERIFY(f.view2.navigations.isEmpty());
         QVERIFY(!f.form.controls.text(Controls::StatusBar).isEmpty());
-        QVERIFY(f.ui.messages.isEmpty());
+        QVERIFY(f.desktop.messages.isEmpty());
     }
 
     void secondViewLoadsTheFormOnceWhenThePageControlFirstTakesTheFocus()
     {
         Fixture f;
-        f.form.spSkinPageControl1Enter();
-        f.form.spSkinPageControl1Enter();
+        f.form.tabsFocused();
+        f.form.tabsFocused();
         QCOMPARE(f.view2.navigations, QStringList{kSite + "/bc/submit.php"});
     }
 
@@ -96,23 +96,23 @@ private slots:
         QFETCH(bool, trailingBlank);
         QFETCH(int, current);
         Fixture f;
-        f.fill(f.form.AdvStringGrid1, entries, trailingBlank);
-        f.form.AdvStringGrid1.setCurrentRow(current);
-        f.form.btnDeleteItemClick();
-        QTEST(f.form.AdvStringGrid1.rows(), "rowsAfter");
+        f.fill(f.form.currentList, entries, trailingBlank);
+        f.form.currentList.setCurrentRow(current);
+        f.form.deleteRow(Tab::CurrentList);
+        QTEST(f.form.currentList.rows(), "rowsAfter");
         QTEST(f.form.controls.text(Controls::ListTotal), "label");
         QVERIFY(f.view1.navigations.isEmpty());
-        QVERIFY(f.ui.questions.isEmpty());
+        QVERIFY(f.desktop.questions.isEmpty());
     }
 
     void deleteItemOnTheNewListMakesTheLastEntryCurrent()
     {
         Fixture f;
-        f.fill(f.form.AdvStringGrid2, 4, true);
-        f.form.AdvStringGrid2.setCurrentRow(0);
-        f.form.btnDeleteNewItemClick();
-        QCOMPARE(f.form.AdvStringGrid2.rows(), 4);
-        QCOMPARE(f.form.AdvStringGrid2.currentRow(), 2);
+        f.fill(f.form.newList, 4, true);
+        f.form.newList.setCurrentRow(0);
+        f.form.deleteRow(Tab::NewList);
+        QCOMPARE(f.form.newList.rows(), 4);
+        QCOMPARE(f.form.newList.currentRow(), 2);
         QCOMPARE(f.form.controls.text(Controls::NewListTotal), QString("4"));
     }
 
@@ -134,18 +134,18 @@ private slots:
         QFETCH(QList<bool>, answers);
         for (const bool secondList : {false, true}) {
             Fixture f;
-            CarnivalList& grid = secondList ? f.form.AdvStringGrid2 : f.form.AdvStringGrid1;
+            CarnivalList& grid = secondList ? f.form.newList : f.form.currentList;
             const QString label = secondList ? Controls::NewListTotal : Controls::ListTotal;
             const QString other = secondList ? Controls::ListTotal : Controls::NewListTotal;
             f.fill(grid, rows, false);
             f.form.controls.setText(label, QString::number(rows));
             f.form.controls.setText(Controls::ListName, "mylist");
-            f.ui.answers.append(answers);
-            secondList ? f.form.btnClearNewListClick() : f.form.btnClearListClick();
-            QTEST(int(f.ui.questions.size()), "questions");
-            if (!f.ui.questions.isEmpty()) {
-                QCOMPARE(f.ui.questions[0].text, kClearQuestion);
-                QCOMPARE(f.ui.questions[0].icon, Ui::Icon::Warning);
+            f.desktop.answers.append(answers);
+            secondList ? f.form.clearList(Tab::NewList) : f.form.clearList(Tab::CurrentList);
+            QTEST(int(f.desktop.questions.size()), "questions");
+            if (!f.desktop.questions.isEmpty()) {
+                QCOMPARE(f.desktop.questions[0].text, kClearQuestion);
+                QCOMPARE(f.desktop.questions[0].icon, Desktop::Icon::Warning);
             }
             QTEST(grid.rows(), "rowsAfter");
             QTEST(f.form.controls.text(label), "label");
@@ -157,22 +157,22 @@ private slots:
     void enterOnTheSecondTabAndOtherKeysDoNothing()
     {
         Fixture f;
-        f.form.spSkinPageControl1Change(1);
-        f.form.FormKeyPress(13);
-        f.form.spSkinPageControl1Change(0);
-        f.form.FormKeyPress('a');
+        f.form.tabChanged(1);
+        f.form.keyTyped(13);
+        f.form.tabChanged(0);
+        f.form.keyTyped('a');
         QVERIFY(f.view1.clicked.isEmpty());
-        QVERIFY(f.ui.messages.isEmpty());
+        QVERIFY(f.desktop.messages.isEmpty());
     }
 
     void tabChangeSetsTheQuickFinderCaption()
     {
         Fixture f;
         QStringList captions;
-        connect(&f.form, &TForm1::quickFinderTargetChanged, this,
+        connect(&f.form, &MainController::quickFinderTargetChanged, this,
                 [&](const QString& c) { captions.append(c); });
-        f.form.spSkinPageControl1Change(1);
-        f.form.spSkinPageControl1Change(0);
+        f.form.tabChanged(1);
+        f.form.tabChanged(0);
         QCOMPARE(captions, (QStringList{"Add to New List", "Add to Current List"}));
     }
 
@@ -182,35 +182,35 @@ private slots:
         Fixture f;
         const QString missing =
             "The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro";
-        f.form.FormHelpKey();
-        QCOMPARE(f.ui.messages, (QStringList{"F1 Pressed", missing}));
-        QVERIFY(f.ui.openedDocuments.isEmpty());
+        f.form.helpKeyPressed();
+        QCOMPARE(f.desktop.messages, (QStringList{"F1 Pressed", missing}));
+        QVERIFY(f.desktop.openedDocuments.isEmpty());
 
         QFile document(QDir(folder.path()).filePath("VorlixPro_Help.pdf"));
         QVERIFY(document.open(QIODevice::WriteOnly));
         document.close();
-        f.ui.messages.clear();
-        f.form.FormHelpKey();
-        f.form.Help2Click();
-        QCOMPARE(f.ui.messages, QStringList{"F1 Pressed"});
-        QCOMPARE(f.ui.openedDocuments.size(), 2);
-        QCOMPARE(QFileInfo(f.ui.openedDocuments[0]).canonicalFilePath(),
+        f.desktop.messages.clear();
+        f.form.helpKeyPressed();
+        f.form.openHelp();
+        QCOMPARE(f.desktop.messages, QStringList{"F1 Pressed"});
+        QCOMPARE(f.desktop.openedDocuments.size(), 2);
+        QCOMPARE(QFileInfo(f.desktop.openedDocuments[0]).canonicalFilePath(),
                  QFileInfo(document).canonicalFilePath());
     }
 
     void webPagesOpenWithoutReportingFailure()
     {
         Fixture f;
-        f.ui.openDocumentResult = false;
-        f.form.FAQs1Click();
-        f.form.UsingVorlixProVideoTutorial1Click();
-        f.form.LeaveaTestimonial1Click();
-        f.form.InternetBusinessBlog1Click();
-        QCOMPARE(f.ui.openedDocuments.size(), 4);
-        QVERIFY(f.ui.openedDocuments[0].endsWith("/VorlixPro/faqs.php"));
-        QVERIFY(f.ui.openedDocuments[1].endsWith("/VorlixPro/Tutorial.php"));
-        QVERIFY(f.ui.openedDocuments[2].endsWith("/VorlixPro/SubmitTestimonial.php"));
-        QVERIFY(f.ui.messages.isEmpty());
+        f.desktop.openDocumentResult = false;
+        f.form.openFaqs();
+        f.form.openVideoTutorial();
+        f.form.openTestimonialPage();
+        f.form.openBlog();
+        QCOMPARE(f.desktop.openedDocuments.size(), 4);
+        QVERIFY(f.desktop.openedDocuments[0].endsWith("/VorlixPro/faqs.php"));
+        QVERIFY(f.desktop.openedDocuments[1].endsWith("/VorlixPro/Tutorial.php"));
+        QVERIFY(f.desktop.openedDocuments[2].endsWith("/VorlixPro/SubmitTestimonial.php"));
+        QVERIFY(f.desktop.messages.isEmpty());
     }
 
     void generalErrorReportShowsTheErrorAndGoesOn()
@@ -218,7 +218,7 @@ private slots:
         Fixture f;
         QVERIFY(!f.form.dispatch([] { throw PageError("Couldn't convert the document"); }));
         QVERIFY(f.form.dispatch([] {}));
-        QCOMPARE(f.ui.messages, QStringList{"Couldn't convert the document"});
+        QCOMPARE(f.desktop.messages, QStringList{"Couldn't convert the document"});
     }
 
     void startUpRunsTheWizardOnlyWhenAReleaseIsOffered_data()
@@ -240,14 +240,14 @@ private slots:
         LocalHttpServer server;
         server.setReply("/21214/updates/vorlix-startup.inf",
                         LocalHttpServer::Reply{.status = status, .body = control});
-        FakeUi ui;
+        FakeDesktop desktop;
         FakeNetwork network;
         FakePage view1;
         FakePage view2;
-        TForm1 form{ui, network, view1, view2,
-                    AppSettings{kSite, server.url("/21214/updates/vorlix-startup.inf"), {}}};
+        MainController form{desktop, network, view1, view2,
+                            AppSettings{kSite, server.url("/21214/updates/vorlix-startup.inf"), {}}};
         QStringList wizardRuns;
-        form.WebUpdateWizard1.setDialogFactory([&](TWUWIZ& wizard) {
+        form.updateWizard.setDialogFactory([&](UpdateWizardController& wizard) {
             // Start-up has loaded the form but not yet finished when the wizard runs.
             wizardRuns.append(form.controls.text(Controls::StatusBar).isEmpty() ? "during start-up"
                                                                                 : "after");
@@ -255,13 +255,13 @@ private slots:
             view->steps.enqueue([](FakeWizardView& v) { v.closeBox(); });
             return view;
         });
-        form.FormCreate();
+        form.start();
         QCOMPARE(wizardRuns, runs ? QStringList{"during start-up"} : QStringList());
         QCOMPARE(view1.navigations.size(), 1);
-        QVERIFY(ui.messages.isEmpty());
+        QVERIFY(desktop.messages.isEmpty());
 
         // Help > Manually Check for Updates runs it whatever the server offers.
-        form.ManuallyCheckforUpdates1Click();
+        form.checkForUpdates();
         QCOMPARE(wizardRuns.last(), QString("after"));
     }
 
@@ -274,15 +274,16 @@ private slots:
         file.write("no version here");
         file.close();
 
-        FakeUi ui;
+        FakeDesktop desktop;
         FakeNetwork network;
         FakePage view1, view2;
-        TForm1 withRecord(ui, network, view1, view2, AppSettings{kSite, {}, TestPaths::kProgram});
-        TForm1 withoutRecord(ui, network, view1, view2, AppSettings{kSite, {}, plain});
+        MainController withRecord(desktop, network, view1, view2,
+                                  AppSettings{kSite, {}, TestPaths::kProgram});
+        MainController withoutRecord(desktop, network, view1, view2, AppSettings{kSite, {}, plain});
         QCOMPARE(withRecord.aboutVersionText(), QString("Version ") + BuildConfig::kVersion);
         QCOMPARE(withoutRecord.aboutVersionText(), QString("Version "));
     }
 };
 
-QTEST_GUILESS_MAIN(TestTForm1)
-#include "TestTForm1.moc"
+QTEST_GUILESS_MAIN(TestMainController)
+#include "TestMainController.moc"

@@ -1,4 +1,4 @@
-#include "search/TForm2.h"
+#include "search/QuickFinderController.h"
 
 #include "SearchFixture.h"
 #include "search/QuickFinderControls.h"
@@ -13,27 +13,27 @@ const QList<FakeOption> kCarnivals{{"0", "Select a carnival"}, {"11", "Blog A"},
 
 struct Finder : SearchFixture
 {
-    TForm2 quick{form};
+    QuickFinderController& quick = form.quickFinder;
 
     Finder() { loadForm(kCarnivals); }
 
     void find(const QString& typed)
     {
-        quick.TextBoxKeywordChange(typed);
-        quick.btnFindClick();
+        quick.keywordEdited(typed);
+        quick.find();
     }
     QStringList names() const
     {
         QStringList all;
-        for (int row = 0; row < quick.StringGrid1.rows(); ++row)
-            all.append(quick.StringGrid1.cell(QuickFinder::kNameColumn, row));
+        for (int row = 0; row < quick.results.rows(); ++row)
+            all.append(quick.results.cell(QuickFinder::kNameColumn, row));
         return all;
     }
     QString found() const { return quick.controls.text(QuickFinder::FoundResults); }
     QString resultCount() const { return quick.controls.text(QuickFinder::ResultCount); }
     void select(int current, int other)
     {
-        quick.StringGrid1.setCurrentRow(current);
+        quick.results.setCurrentRow(current);
         quick.setSelectionSpan(current, other);
     }
 };
@@ -44,7 +44,7 @@ CarnivalEntry added(const QString& name, const QString& ref)
 }
 } // namespace
 
-class TestTForm2 final : public QObject
+class TestQuickFinderController final : public QObject
 {
     Q_OBJECT
 
@@ -67,40 +67,40 @@ private slots:
     void closeKeepsOnlyTheKeyword();
 };
 
-void TestTForm2::initialState()
+void TestQuickFinderController::initialState()
 {
     Finder f;
-    QCOMPARE(f.quick.StringGrid1.rows(), 1);
-    QCOMPARE(f.quick.StringGrid1.columns(), QuickFinder::kResultColumns);
+    QCOMPARE(f.quick.results.rows(), 1);
+    QCOMPARE(f.quick.results.columns(), QuickFinder::kResultColumns);
     QCOMPARE(f.quick.controls.text(QuickFinder::AddButton), QStringLiteral("Add to Current List"));
     QCOMPARE(f.quick.controls.text(QuickFinder::ResultCount), QStringLiteral("0"));
     QCOMPARE(f.quick.controls.text(QuickFinder::TotalLabel), QStringLiteral("Total Results: "));
     QCOMPARE(f.quick.controls.text(QuickFinder::KeywordLabel), QStringLiteral("Enter Keyword Here:"));
 
-    f.form.spSkinPageControl1Change(1);
+    f.form.tabChanged(1);
     QCOMPARE(f.quick.controls.text(QuickFinder::AddButton), QStringLiteral("Add to New List"));
-    f.form.spSkinPageControl1Change(0);
+    f.form.tabChanged(0);
     QCOMPARE(f.quick.controls.text(QuickFinder::AddButton), QStringLiteral("Add to Current List"));
 
-    f.quick.FormActivate();
-    QCOMPARE(f.ui.focus, QuickFinder::Keyword);
+    f.quick.activated();
+    QCOMPARE(f.desktop.focus, QuickFinder::Keyword);
 }
 
-void TestTForm2::keywordIsLowerCased()
+void TestQuickFinderController::keywordIsLowerCased()
 {
     Finder f;
-    f.quick.TextBoxKeywordChange(QStringLiteral("MoNEY"));
+    f.quick.keywordEdited(QStringLiteral("MoNEY"));
     QCOMPARE(f.quick.keyword(), QStringLiteral("money"));
     QCOMPARE(f.quick.controls.text(QuickFinder::Keyword), QStringLiteral("money"));
 
-    f.quick.TextBoxKeywordKeyPress('a'); // only Enter searches
-    QCOMPARE(f.quick.StringGrid1.rows(), 1);
-    f.quick.TextBoxKeywordKeyPress(13);
+    f.quick.keywordKeyTyped('a'); // only Enter searches
+    QCOMPARE(f.quick.results.rows(), 1);
+    f.quick.keywordKeyTyped(13);
     QCOMPARE(f.names(), (QStringList{"Money Makers", ""}));
-    QCOMPARE(f.quick.StringGrid1.cell(QuickFinder::kRefColumn, 0), QStringLiteral("12"));
+    QCOMPARE(f.quick.results.cell(QuickFinder::kRefColumn, 0), QStringLiteral("12"));
 }
 
-void TestTForm2::findAddsUpOverSearches()
+void TestQuickFinderController::findAddsUpOverSearches()
 {
     Finder f;
     f.find(QStringLiteral("money"));
@@ -110,12 +110,12 @@ void TestTForm2::findAddsUpOverSearches()
              (QStringList{"Money Makers", "Blog A", "Blog B", "Blog C", "Blog D", "Food &amp; Blogs", ""}));
     QCOMPARE(f.found(), QStringLiteral("5 Results found for \"blog\""));
     QCOMPARE(f.resultCount(), QStringLiteral("6"));
-    QCOMPARE(f.quick.StringGrid1.currentRow(), 1);
+    QCOMPARE(f.quick.results.currentRow(), 1);
     QCOMPARE(f.quick.selectionTop(), 1);
     QCOMPARE(f.quick.selectionBottom(), 1);
 }
 
-void TestTForm2::findWithoutResults_data()
+void TestQuickFinderController::findWithoutResults_data()
 {
     QTest::addColumn<QString>("keyword");
     QTest::addColumn<QString>("found");
@@ -128,7 +128,7 @@ void TestTForm2::findWithoutResults_data()
                                                   << "0 Results found for \"id\"";
 }
 
-void TestTForm2::findWithoutResults()
+void TestQuickFinderController::findWithoutResults()
 {
     QFETCH(QString, keyword);
     QFETCH(QString, found);
@@ -137,10 +137,10 @@ void TestTForm2::findWithoutResults()
     QCOMPARE(f.names(), QStringList{""});
     QCOMPARE(f.found(), found);
     QCOMPARE(f.resultCount(), QStringLiteral("0"));
-    QCOMPARE(f.quick.StringGrid1.currentRow(), 0);
+    QCOMPARE(f.quick.results.currentRow(), 0);
 }
 
-void TestTForm2::findWithoutCarnivalDropDownChangesNothing()
+void TestQuickFinderController::findWithoutCarnivalDropDownChangesNothing()
 {
     Finder f;
     f.find(QStringLiteral("money"));
@@ -149,21 +149,21 @@ void TestTForm2::findWithoutCarnivalDropDownChangesNothing()
     f.find(QStringLiteral("money"));
     QCOMPARE(f.names(), (QStringList{"Money Makers", ""}));
     QCOMPARE(f.found(), QStringLiteral("1 Results found for \"money\""));
-    QVERIFY(f.ui.messages.isEmpty());
+    QVERIFY(f.desktop.messages.isEmpty());
 }
 
-void TestTForm2::findOnUnreadablePageIsReported()
+void TestQuickFinderController::findOnUnreadablePageIsReported()
 {
     Finder f;
     f.view1.failOperation(QStringLiteral("outerHTML"));
     f.find(QStringLiteral("money"));
-    QCOMPARE(f.ui.messages.size(), 1);
+    QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.names(), QStringList{""});
     QCOMPARE(f.found(), QString());
 }
 
 // Results: Blog A (row 0) .. Blog D (row 3), Food &amp; Blogs (row 4), blank row 5.
-void TestTForm2::addSelection_data()
+void TestQuickFinderController::addSelection_data()
 {
     QTest::addColumn<int>("current");
     QTest::addColumn<int>("other");
@@ -187,7 +187,7 @@ void TestTForm2::addSelection_data()
         << QStringList{"Blog A", "Blog B", "Blog C", ""} << 3;
 }
 
-void TestTForm2::addSelection()
+void TestQuickFinderController::addSelection()
 {
     QFETCH(int, current);
     QFETCH(int, other);
@@ -197,72 +197,71 @@ void TestTForm2::addSelection()
     QFETCH(int, currentAfter);
     Finder f;
     const CarnivalEntry existing{"Travel", "Asia", "30", "2"};
-    SearchFixture::fill(f.form.AdvStringGrid1, {existing}, listEndsBlank);
+    SearchFixture::fill(f.form.currentList, {existing}, listEndsBlank);
     f.find(QStringLiteral("blog"));
     f.select(current, other);
 
-    f.quick.spSkinButton1Click();
+    f.quick.addSelectedResults();
 
-    QCOMPARE(SearchFixture::entries(f.form.AdvStringGrid1),
+    QCOMPARE(SearchFixture::entries(f.form.currentList),
              QList<CarnivalEntry>{existing} + addedRows + QList<CarnivalEntry>{{}});
     QCOMPARE(f.form.controls.text(Controls::ListTotal), QString::number(addedRows.size() + 1));
     QCOMPARE(f.names(), left);
     QCOMPARE(f.resultCount(), QString::number(left.size() - 1));
-    QCOMPARE(f.quick.StringGrid1.currentRow(), currentAfter);
-    QCOMPARE(f.ui.focus, QuickFinder::Results);
-    QVERIFY(f.ui.messages.isEmpty());
+    QCOMPARE(f.quick.results.currentRow(), currentAfter);
+    QCOMPARE(f.desktop.focus, QuickFinder::Results);
+    QVERIFY(f.desktop.messages.isEmpty());
 }
 
-void TestTForm2::addGoesToActiveTabsList()
+void TestQuickFinderController::addGoesToActiveTabsList()
 {
     Finder f;
-    f.form.spSkinPageControl1Change(1);
+    f.form.tabChanged(1);
     f.find(QStringLiteral("money"));
     f.select(0, 0);
-    f.quick.spSkinButton1Click();
-    QCOMPARE(SearchFixture::entries(f.form.AdvStringGrid2),
-             (QList<CarnivalEntry>{added("Money Makers", "12"), {}}));
+    f.quick.addSelectedResults();
+    QCOMPARE(SearchFixture::entries(f.form.newList), (QList<CarnivalEntry>{added("Money Makers", "12"), {}}));
     QCOMPARE(f.form.controls.text(Controls::NewListTotal), QStringLiteral("1"));
-    QVERIFY(f.form.AdvStringGrid1.isEmptyList());
+    QVERIFY(f.form.currentList.isEmptyList());
 }
 
-void TestTForm2::addMarksDuplicatesAndNests()
+void TestQuickFinderController::addMarksDuplicatesAndNests()
 {
     Finder f;
     const CarnivalEntry categoryTwelve{"Travel", "Twelve", "30", "12"}; // the category ref is no carnival
-    SearchFixture::fill(f.form.AdvStringGrid1, {categoryTwelve, added("Blog B", "13")});
+    SearchFixture::fill(f.form.currentList, {categoryTwelve, added("Blog B", "13")});
     f.find(QStringLiteral("money"));
     f.find(QStringLiteral("blog b"));
     f.select(0, 1);
-    f.quick.spSkinButton1Click(); // Money Makers goes, then Blog B moves up and is marked
+    f.quick.addSelectedResults(); // Money Makers goes, then Blog B moves up and is marked
 
     QCOMPARE(f.names(), (QStringList{"THIS CARNIVAL ALREADY IN LIST (Blog B)", ""}));
-    QCOMPARE(f.quick.StringGrid1.currentRow(), 1);
-    QCOMPARE(f.form.AdvStringGrid1.entry(2), added("Money Makers", "12"));
+    QCOMPARE(f.quick.results.currentRow(), 1);
+    QCOMPARE(f.form.currentList.entry(2), added("Money Makers", "12"));
 
     f.select(0, 0);
-    f.quick.spSkinButton1Click();
+    f.quick.addSelectedResults();
     QCOMPARE(f.names(),
              (QStringList{"THIS CARNIVAL ALREADY IN LIST (THIS CARNIVAL ALREADY IN LIST (Blog B))", ""}));
-    QCOMPARE(f.form.AdvStringGrid1.rows(), 4);
+    QCOMPARE(f.form.currentList.rows(), 4);
 }
 
-void TestTForm2::addOnBlankRowDoesNothing()
+void TestQuickFinderController::addOnBlankRowDoesNothing()
 {
     Finder f;
-    f.quick.spSkinButton1Click();
+    f.quick.addSelectedResults();
     f.find(QStringLiteral("blog"));
     f.select(5, 0);
-    f.quick.spSkinButton1Click();
-    QVERIFY(f.form.AdvStringGrid1.isEmptyList());
-    QCOMPARE(f.quick.StringGrid1.rows(), 6);
+    f.quick.addSelectedResults();
+    QVERIFY(f.form.currentList.isEmptyList());
+    QCOMPARE(f.quick.results.rows(), 6);
 }
 
-void TestTForm2::deleteRowOnOnlyResult()
+void TestQuickFinderController::deleteRowOnOnlyResult()
 {
     Finder f;
     f.find(QStringLiteral("money"));
-    f.quick.spSkinButton4Click();
+    f.quick.deleteCurrentResult();
     QCOMPARE(f.names(), QStringList{""});
     QCOMPARE(f.resultCount(), QStringLiteral("0"));
     QCOMPARE(f.found(), QString());
@@ -270,38 +269,38 @@ void TestTForm2::deleteRowOnOnlyResult()
 
 // The next search writes into the trailing blank row: removing it would let a result overwrite
 // the last one.
-void TestTForm2::trailingBlankRowIsNeverDeleted()
+void TestQuickFinderController::trailingBlankRowIsNeverDeleted()
 {
     Finder f;
     f.find(QStringLiteral("money"));
     f.select(1, 1);
-    f.quick.spSkinButton4Click();
-    f.quick.StringGrid1KeyPress('.');
+    f.quick.deleteCurrentResult();
+    f.quick.resultsKeyTyped('.');
     QCOMPARE(f.names(), (QStringList{"Money Makers", ""}));
     QCOMPARE(f.found(), QStringLiteral("1 Results found for \"money\""));
     f.find(QStringLiteral("food"));
     QCOMPARE(f.names(), (QStringList{"Money Makers", "Food &amp; Blogs", ""}));
 }
 
-void TestTForm2::fullStopDeletesCurrentRow()
+void TestQuickFinderController::fullStopDeletesCurrentRow()
 {
     Finder f;
     f.find(QStringLiteral("blog"));
     f.select(2, 2);
-    f.quick.StringGrid1KeyPress(',');
-    QCOMPARE(f.quick.StringGrid1.rows(), 6);
-    f.quick.StringGrid1KeyPress('.');
+    f.quick.resultsKeyTyped(',');
+    QCOMPARE(f.quick.results.rows(), 6);
+    f.quick.resultsKeyTyped('.');
     QCOMPARE(f.names(), (QStringList{"Blog A", "Blog B", "Blog D", "Food &amp; Blogs", ""}));
     QCOMPARE(f.resultCount(), QStringLiteral("4"));
-    QCOMPARE(f.ui.focus, QuickFinder::Results);
+    QCOMPARE(f.desktop.focus, QuickFinder::Results);
 }
 
-void TestTForm2::closeKeepsOnlyTheKeyword()
+void TestQuickFinderController::closeKeepsOnlyTheKeyword()
 {
     Finder f;
-    QSignalSpy hidden(&f.quick, &TForm2::hideRequested);
+    QSignalSpy hidden(&f.quick, &QuickFinderController::hideRequested);
     f.find(QStringLiteral("Blog"));
-    f.quick.spSkinButton3Click();
+    f.quick.closeFinder();
     QCOMPARE(hidden.size(), 1);
     QCOMPARE(f.names(), QStringList{""});
     QCOMPARE(f.found(), QString());
@@ -309,5 +308,5 @@ void TestTForm2::closeKeepsOnlyTheKeyword()
     QCOMPARE(f.quick.keyword(), QStringLiteral("blog"));
 }
 
-QTEST_GUILESS_MAIN(TestTForm2)
-#include "TestTForm2.moc"
+QTEST_GUILESS_MAIN(TestQuickFinderController)
+#include "TestQuickFinderController.moc"

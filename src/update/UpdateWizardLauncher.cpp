@@ -1,25 +1,25 @@
-#include "update/TWebUpdateWizard.h"
+#include "update/UpdateWizardLauncher.h"
 
-#include "update/TWUWIZ.h"
-#include "update/TWebUpdate.h"
+#include "update/UpdateEngine.h"
+#include "update/UpdateWizardController.h"
 #include "update/WizardView.h"
 
 #include <QScopeGuard>
 
 #include <utility>
 
-TWebUpdateWizard::TWebUpdateWizard(TWebUpdate& engine, DialogFactory makeDialog)
+UpdateWizardLauncher::UpdateWizardLauncher(UpdateEngine& engine, DialogFactory makeDialog)
     : WebUpdate(engine), m_makeDialog(std::move(makeDialog))
 {}
 
-void TWebUpdateWizard::ShowUpdateWizard()
+void UpdateWizardLauncher::showUpdateWizard()
 {
     if (!m_makeDialog)
         return;
-    TWUWIZ wizard(WebUpdate, Language ? *Language : TWebUpdateWizardLanguage(), AutoStart);
+    UpdateWizardController wizard(WebUpdate, Language ? *Language : UpdateWizardTexts(), AutoStart);
     const std::shared_ptr<WizardView> dialog = m_makeDialog(wizard);
     wizard.setView(*dialog);
-    wizard.FormCreate();
+    wizard.start();
     dialog->setFont(FontName, FontPointSize, FontBold);
     wizard.applyTexts();
 

@@ -1,7 +1,7 @@
-#include "update/TWUWIZ.h"
+#include "update/UpdateWizardController.h"
 
-#include "app/Ui.h"
-#include "update/TWebUpdate.h"
+#include "platform/Desktop.h"
+#include "update/UpdateEngine.h"
 #include "update/WizardView.h"
 
 #include <QElapsedTimer>
@@ -18,70 +18,72 @@ constexpr int kPauseSliceMs = 10;
 
 /// Marks the time the engine works and handles events meanwhile: buttons wait and a close waits
 /// for its end.
-class TWUWIZ::EngineStep final
+class UpdateWizardController::EngineStep final
 {
 public:
-    explicit EngineStep(TWUWIZ& wizard) : m_wizard(wizard) { ++m_wizard.m_engineSteps; }
+    explicit EngineStep(UpdateWizardController& wizard) : m_wizard(wizard) { ++m_wizard.m_engineSteps; }
     ~EngineStep() { --m_wizard.m_engineSteps; }
     EngineStep(const EngineStep&) = delete;
     EngineStep& operator=(const EngineStep&) = delete;
 
 private:
-    TWUWIZ& m_wizard;
+    UpdateWizardController& m_wizard;
 };
 
-TWUWIZ::TWUWIZ(TWebUpdate& engine, const TWebUpdateWizardLanguage& language, bool autoStart)
-    : m_engine(engine), m_release(engine), m_ui(engine.ui()), m_texts(language), m_autoStart(autoStart)
+UpdateWizardController::UpdateWizardController(UpdateEngine& engine, const UpdateWizardTexts& language,
+                                               bool autoStart)
+    : m_engine(engine), m_release(engine), m_desktop(engine.desktop()), m_texts(language),
+      m_autoStart(autoStart)
 {}
 
-void TWUWIZ::dispatch(const std::function<void()>& handler)
+void UpdateWizardController::dispatch(const std::function<void()>& handler)
 {
     try {
         handler();
     } catch (const std::exception& error) {
-        m_ui.showMessage(QString::fromStdString(error.what()));
+        m_desktop.showMessage(QString::fromStdString(error.what()));
     }
 }
 
-void TWUWIZ::applyTexts()
+void UpdateWizardController::applyTexts()
 {
     const std::pair<const QString&, const QString&> captions[] = {
         {WelcomeLabel, m_texts.Welcome},
         {StartButton, m_texts.StartButton},
-        {ControlButton, m_texts.GetUpdateButton},
-        {Label1, m_texts.WhatsNew},
-        {NewButton, m_texts.NextButton},
-        {Label2, m_texts.License},
-        {RAccept, m_texts.AcceptLicense},
-        {RNoAccept, m_texts.NotAcceptLicense},
-        {EULAButton, m_texts.NextButton},
-        {Label3, m_texts.ComponentsAvail},
-        {FilesButton, m_texts.NextButton},
-        {Label4, m_texts.DownloadingFiles},
-        {Label5, m_texts.CurrentProgress},
-        {Label6, m_texts.TotalProgress},
+        {GetUpdateButton, m_texts.GetUpdateButton},
+        {WhatsNewLabel, m_texts.WhatsNew},
+        {WhatsNewNextButton, m_texts.NextButton},
+        {AgreementLabel, m_texts.License},
+        {AcceptRadio, m_texts.AcceptLicense},
+        {DeclineRadio, m_texts.NotAcceptLicense},
+        {AgreementNextButton, m_texts.NextButton},
+        {ComponentsLabel, m_texts.ComponentsAvail},
+        {ComponentsNextButton, m_texts.NextButton},
+        {DownloadLabel, m_texts.DownloadingFiles},
+        {DownloadingLabel, m_texts.CurrentProgress},
+        {TotalLabel, m_texts.TotalProgress},
         {CancelButton, m_texts.CancelButton},
-        {Label7, m_texts.UpdateComplete},
-        {Label8, m_texts.RestartInfo},
+        {EndLabel, m_texts.UpdateComplete},
+        {RestartLabel, m_texts.RestartInfo},
         {RestartButton, m_texts.RestartButton},
-        {ViewinNotepad1, m_texts.WhatsNewPopup},
-        {ViewinNotepad2, m_texts.LicensePopup},
+        {ViewNotesInEditor, m_texts.WhatsNewPopup},
+        {ViewAgreementInEditor, m_texts.LicensePopup},
     };
     for (const auto& [control, text] : captions)
         m_view->setText(control, text);
 }
 
-void TWUWIZ::FormCreate()
+void UpdateWizardController::start()
 {
     m_view->showPage(StartPage);
-    m_view->setEnabled(ControlButton, false);
-    m_view->setEnabled(EULAButton, false);
+    m_view->setEnabled(GetUpdateButton, false);
+    m_view->setEnabled(AgreementNextButton, false);
     CancelRequested = false;
 }
 
 // Only the first activation starts the check: coming back to the dialog from another window
 // must not start it again in the middle of a later page or a download.
-void TWUWIZ::FormActivate()
+void UpdateWizardController::activated()
 {
     if (m_activated || m_closed)
         return;
@@ -92,21 +94,21 @@ void TWUWIZ::FormActivate()
     m_view->showPage(VersionPage);
     Pause();
     if (!endIfClosedDuringStep())
-        StartButtonClick();
+        startClicked();
 }
 
-void TWUWIZ::Pause()
+void UpdateWizardController::Pause()
 {
     EngineStep step(*this);
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < PauseMs) {
-        m_ui.processEvents();
-        m_ui.sleep(kPauseSliceMs);
+        m_desktop.processEvents();
+        m_desktop.sleep(kPauseSliceMs);
     }
 }
 
-bool TWUWIZ::FormCloseQuery()
+bool UpdateWizardController::mayClose()
 {
     if (m_engineSteps > 0) {
         m_closePending = true;
@@ -117,46 +119,46 @@ bool TWUWIZ::FormCloseQuery()
     return true;
 }
 
-void TWUWIZ::CloseWizard()
+void UpdateWizardController::CloseWizard()
 {
     m_engine.CloseInternetConnection();
     m_closed = true;
     m_view->closeDialog();
 }
 
-bool TWUWIZ::endIfClosedDuringStep()
+bool UpdateWizardController::endIfClosedDuringStep()
 {
     if (m_closePending && !m_closed)
         CloseWizard();
     return m_closed;
 }
 
-void TWUWIZ::offerButton(const QString& button)
+void UpdateWizardController::offerButton(const QString& button)
 {
     m_view->setEnabled(button, true);
     m_view->setFocus(button);
 }
 
-void TWUWIZ::StartButtonClick()
+void UpdateWizardController::startClicked()
 {
     if (m_engineSteps > 0 || m_closed)
         return;
     m_view->setBusy(true);
     m_view->setEnabled(StartButton, false);
-    m_view->setEnabled(ControlButton, false);
-    m_view->setText(ViewinNotepad1, m_texts.WhatsNewPopup);
-    m_view->setText(ViewinNotepad2, m_texts.LicensePopup);
-    const bool connected = m_engine.OpenInternetConnection() == ioConnected;
+    m_view->setEnabled(GetUpdateButton, false);
+    m_view->setText(ViewNotesInEditor, m_texts.WhatsNewPopup);
+    m_view->setText(ViewAgreementInEditor, m_texts.LicensePopup);
+    const bool connected = m_engine.OpenInternetConnection() == ConnectionOpen::Connected;
     m_view->setBusy(false);
     if (!connected) {
         CloseWizard();
         return;
     }
-    m_engine.UpdateUpdate = wuuSilent;
+    m_engine.connectionErrors = ConnectionErrors::Silent;
     showVersionPage();
 }
 
-void TWUWIZ::showVersionPage()
+void UpdateWizardController::showVersionPage()
 {
     bool fetched = false;
     {
@@ -170,22 +172,22 @@ void TWUWIZ::showVersionPage()
     bool offered = false;
     if (fetched) {
         const UpdateVerdict verdict = m_engine.EvaluateUpdate();
-        offered = verdict != uvNoUpdate;
-        if (verdict == uvNoUpdate)
+        offered = verdict != UpdateVerdict::NoUpdate;
+        if (verdict == UpdateVerdict::NoUpdate)
             text = m_texts.NoNewVersionAvail;
-        else if (verdict == uvNewerByDate || verdict == uvNewerByVersion)
-            text = versionText(verdict == uvNewerByDate);
+        else if (verdict == UpdateVerdict::NewerByDate || verdict == UpdateVerdict::NewerByVersion)
+            text = versionText(verdict == UpdateVerdict::NewerByDate);
         else
             text = m_texts.NewVersionAvail;
     }
     m_view->setText(VersionInfoLabel, text);
-    m_view->setText(ControlButton, offered ? m_texts.GetUpdateButton : m_texts.ExitButton);
+    m_view->setText(GetUpdateButton, offered ? m_texts.GetUpdateButton : m_texts.ExitButton);
     m_view->setWidth(VersionInfoLabel, kVersionLabelWidth);
-    m_view->fitButton(ControlButton);
-    offerButton(ControlButton);
+    m_view->fitButton(GetUpdateButton);
+    offerButton(GetUpdateButton);
 }
 
-QString TWUWIZ::versionText(bool byDate) const
+QString UpdateWizardController::versionText(bool byDate) const
 {
     const QLocale locale;
     QString current = m_engine.LocalVersionText;
@@ -201,12 +203,12 @@ QString TWUWIZ::versionText(bool byDate) const
            m_engine.UpdateDescription;
 }
 
-void TWUWIZ::ControlButtonClick()
+void UpdateWizardController::getUpdateClicked()
 {
     if (m_engineSteps > 0 || m_closed)
         return;
-    m_view->setEnabled(ControlButton, false);
-    if (m_view->text(ControlButton) == m_texts.ExitButton || !m_release.RunPreDownloadActions()) {
+    m_view->setEnabled(GetUpdateButton, false);
+    if (m_view->text(GetUpdateButton) == m_texts.ExitButton || !m_release.RunPreDownloadActions()) {
         CloseWizard();
         return;
     }
@@ -220,14 +222,14 @@ void TWUWIZ::ControlButtonClick()
     if (!notes.isEmpty()) {
         m_view->setLines(WhatsNewMemo, notes);
         m_view->showPage(WhatsNewPage);
-        offerButton(NewButton);
+        offerButton(WhatsNewNextButton);
         return;
     }
     if (!showAgreement())
         chooseComponents(false);
 }
 
-void TWUWIZ::NewButtonClick()
+void UpdateWizardController::whatsNewNextClicked()
 {
     if (m_engineSteps > 0 || m_closed)
         return;
@@ -235,7 +237,7 @@ void TWUWIZ::NewButtonClick()
         chooseComponents(false);
 }
 
-bool TWUWIZ::showAgreement()
+bool UpdateWizardController::showAgreement()
 {
     QStringList agreement;
     {
@@ -246,40 +248,40 @@ bool TWUWIZ::showAgreement()
         return true;
     if (agreement.isEmpty())
         return false;
-    m_view->setLines(EULAMemo, agreement);
+    m_view->setLines(AgreementMemo, agreement);
     m_view->showPage(AgreementPage);
     return true;
 }
 
-void TWUWIZ::RAcceptClick()
+void UpdateWizardController::acceptChosen()
 {
-    const bool accepted = m_view->isChecked(RAccept);
-    if (!accepted && !m_view->isChecked(RNoAccept))
+    const bool accepted = m_view->isChecked(AcceptRadio);
+    if (!accepted && !m_view->isChecked(DeclineRadio))
         return;
-    m_view->setEnabled(EULAButton, true);
-    m_view->setText(EULAButton, accepted ? m_texts.NextButton : m_texts.ExitButton);
-    m_view->fitButton(EULAButton);
+    m_view->setEnabled(AgreementNextButton, true);
+    m_view->setText(AgreementNextButton, accepted ? m_texts.NextButton : m_texts.ExitButton);
+    m_view->fitButton(AgreementNextButton);
 }
 
-void TWUWIZ::EULAButtonClick()
+void UpdateWizardController::agreementNextClicked()
 {
     if (m_engineSteps > 0 || m_closed)
         return;
-    if (m_view->isChecked(RAccept))
+    if (m_view->isChecked(AcceptRadio))
         chooseComponents(true);
-    else if (m_view->isChecked(RNoAccept))
+    else if (m_view->isChecked(DeclineRadio))
         CloseWizard();
 }
 
 // After an agreement the control file's preselection decides the ticks, and an empty list goes
 // straight to the downloads; otherwise every item is ticked and an empty list is reported.
-void TWUWIZ::chooseComponents(bool afterAgreement)
+void UpdateWizardController::chooseComponents(bool afterAgreement)
 {
     m_engine.LoadFileList();
     m_engine.FilterFileList();
     fillComponentList(afterAgreement);
     if (!afterAgreement && m_engine.FileList.isEmpty()) {
-        m_ui.showMessage(m_texts.NoFilesFound);
+        m_desktop.showMessage(m_texts.NoFilesFound);
         CloseWizard();
         return;
     }
@@ -288,17 +290,17 @@ void TWUWIZ::chooseComponents(bool afterAgreement)
         return;
     }
     m_view->showPage(ComponentsPage);
-    offerButton(FilesButton);
+    offerButton(ComponentsNextButton);
 }
 
 // A mandatory file is always ticked: it could not be ticked again by the user.
-void TWUWIZ::fillComponentList(bool tickByPreselect)
+void UpdateWizardController::fillComponentList(bool tickByPreselect)
 {
     m_view->clearComponents();
     m_componentFiles.clear();
-    const QList<TFileDescription>& files = m_engine.FileList.items;
+    const QList<UpdateFileEntry>& files = m_engine.FileList.items;
     for (int i = 0; i < files.size(); ++i) {
-        const TFileDescription& file = files[i];
+        const UpdateFileEntry& file = files[i];
         if (file.Hidden)
             continue;
         const bool ticked = !tickByPreselect || file.Preselect || file.Mandatory;
@@ -307,29 +309,29 @@ void TWUWIZ::fillComponentList(bool tickByPreselect)
     }
 }
 
-void TWUWIZ::FilesButtonClick()
+void UpdateWizardController::componentsNextClicked()
 {
     if (m_engineSteps > 0 || m_closed)
         return;
-    QList<TFileDescription>& files = m_engine.FileList.items;
-    for (TFileDescription& file : files)
+    QList<UpdateFileEntry>& files = m_engine.FileList.items;
+    for (UpdateFileEntry& file : files)
         file.Selected = true;
     for (int item = 0; item < m_componentFiles.size(); ++item) {
-        TFileDescription& file = files[m_componentFiles[item]];
+        UpdateFileEntry& file = files[m_componentFiles[item]];
         if (!file.Mandatory && !m_view->isComponentTicked(item))
             file.Selected = false;
     }
-    files.removeIf([](const TFileDescription& file) { return !file.Selected; });
+    files.removeIf([](const UpdateFileEntry& file) { return !file.Selected; });
     m_componentFiles.clear();
     if (files.isEmpty()) {
-        m_ui.showMessage(m_texts.NoFilesFound);
+        m_desktop.showMessage(m_texts.NoFilesFound);
         CloseWizard();
         return;
     }
     StartDownloads();
 }
 
-void TWUWIZ::StartDownloads()
+void UpdateWizardController::StartDownloads()
 {
     m_view->setText(FileLabel, QString());
     m_view->setProgress(FileProgress, 0, 0);
@@ -342,7 +344,7 @@ void TWUWIZ::StartDownloads()
         if (!m_release.DownloadFileList()) {
             m_view->setBusy(false);
             m_engine.Cancelled = true;
-            m_ui.showMessage(m_texts.FailedDownload);
+            m_desktop.showMessage(m_texts.FailedDownload);
         }
         m_release.RunPostDownloadActions();
         m_view->setBusy(false);
@@ -357,21 +359,21 @@ void TWUWIZ::StartDownloads()
     showEndPage();
 }
 
-void TWUWIZ::showEndPage()
+void UpdateWizardController::showEndPage()
 {
     m_view->showPage(EndPage);
     if (m_engine.RestartNeeded()) {
         m_view->setText(RestartButton, m_texts.RestartButton);
-        m_view->setText(Label8, m_texts.RestartInfo);
+        m_view->setText(RestartLabel, m_texts.RestartInfo);
     } else {
         m_view->setText(RestartButton, m_texts.ExitButton);
         m_view->fitButton(RestartButton);
-        m_view->setText(Label8, QString());
+        m_view->setText(RestartLabel, QString());
     }
     offerButton(RestartButton);
 }
 
-void TWUWIZ::RestartButtonClick()
+void UpdateWizardController::restartClicked()
 {
     if (m_engineSteps > 0 || m_closed)
         return;
@@ -381,26 +383,26 @@ void TWUWIZ::RestartButtonClick()
         CloseWizard();
 }
 
-void TWUWIZ::WebUpdateFileProgress(const QString& fileName, qint64 pos, qint64 size)
+void UpdateWizardController::WebUpdateFileProgress(const QString& fileName, qint64 pos, qint64 size)
 {
-    const TFileList& list = m_engine.FileList;
+    const UpdateFileList& list = m_engine.FileList;
     m_view->setText(FileLabel, QFileInfo(fileName).fileName());
     m_view->setProgress(FileProgress, size, pos);
     m_view->setProgress(TotalProgress, list.TotalFileSize(), list.CompletedFileSize() + pos);
-    m_ui.processEvents();
+    m_desktop.processEvents();
 }
 
-void TWUWIZ::ViewinNotepad1Click()
+void UpdateWizardController::viewNotesInEditor()
 {
     viewInNotepad(WhatsNewMemo, QStringLiteral("whatsnew.txt"));
 }
 
-void TWUWIZ::ViewinNotepad2Click()
+void UpdateWizardController::viewAgreementInEditor()
 {
-    viewInNotepad(EULAMemo, QStringLiteral("eula.txt"));
+    viewInNotepad(AgreementMemo, QStringLiteral("eula.txt"));
 }
 
-void TWUWIZ::viewInNotepad(const QString& memo, const QString& fileName)
+void UpdateWizardController::viewInNotepad(const QString& memo, const QString& fileName)
 {
     const QString path = m_engine.TempFolder() + fileName;
     QFile file(path);
@@ -413,5 +415,5 @@ void TWUWIZ::viewInNotepad(const QString& memo, const QString& fileName)
     const bool written = file.write(bytes) == bytes.size();
     file.close();
     if (written)
-        m_ui.openDocument(path);
+        m_desktop.openDocument(path);
 }

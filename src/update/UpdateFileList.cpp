@@ -1,20 +1,20 @@
-#include "update/TFileList.h"
+#include "update/UpdateFileList.h"
 
-void TFileList::clear()
+void UpdateFileList::clear()
 {
     items.clear();
     DownloadIndex = 0;
 }
 
-qint64 TFileList::TotalFileSize() const
+qint64 UpdateFileList::TotalFileSize() const
 {
     qint64 total = 0;
-    for (const TFileDescription& file : items)
+    for (const UpdateFileEntry& file : items)
         total += file.FileSize;
     return total;
 }
 
-qint64 TFileList::CompletedFileSize() const
+qint64 UpdateFileList::CompletedFileSize() const
 {
     qint64 total = 0;
     for (int i = 0; i < DownloadIndex && i < count(); ++i)

@@ -1,0 +1,231 @@
+#include "app/MainController.h"
+
+#include "app/BuildConfig.h"
+#include "lists/RowOperations.h"
+#include "platform/Desktop.h"
+#include "platform/VersionInfo.h"
+#include "search/InactiveCheck.h"
+#include "site/BrowserView.h"
+#include "site/SubmitPage.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+const QString kHelpDocument = QStringLiteral("VorlixPro_Help.pdf");
+const QString kClearQuestion = QStringLiteral(
+    "Are you sure you want to clear the list?\n\nChanges are not permanent until you click \"Save\"");
+const QString kStatusText =
+    QStringLiteral("Vorlix Pro Blog Carnival Submitter - Copyright (c) Vorlix Software. "
+                   "All rights reserved.");
+constexpr int kEnter = 13;
+} // namespace
+
+MainController::MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
+                               AppSettings settings, QObject* parent)
+    : QObject(parent), desktop(desktop), network(network), currentListView(view1), newListView(view2),
+      m_settings(std::move(settings))
+{
+    controls.setText(Controls::ListTotal, QStringLiteral("0"));
+    controls.setText(Controls::NewListTotal, QStringLiteral("0"));
+    controls.setText(Controls::ListName, QString());
+    controls.setVisible(Controls::Submitting, false);
+    controls.setVisible(Controls::Submitting2, false);
+    updateEngine.URL = m_settings.updateUrl;
+    connectViews();
+}
+
+QString MainController::submitPageAddress() const
+{
+    return SubmitPage::address(m_settings.site);
+}
+
+bool MainController::dispatch(const std::function<void()>& handler)
+{
+    return desktop.runReportingErrors(handler);
+}
+
+QuickFinderController::Target MainController::quickFinderTarget()
+{
+    const FormTab& tab = formTab(m_activeTab == 0 ? Tab::CurrentList : Tab::NewList);
+    return {tab.grid, controls, tab.countLabel};
+}
+
+void MainController::start()
+{
+    // An error stops start-up at its step; the window opens all the same.
+    dispatch([this] {
+        duplicateFound = false;
+        reopenLastList();
+        setListTotal(currentList, Controls::ListTotal);
+        currentListView.Navigate(submitPageAddress());
+        // The wizard runs modally before the window is first shown.
+        if (updateEngine.IsUpdatePending())
+            updateWizard.showUpdateWizard();
+        controls.setText(Controls::StatusBar, kStatusText);
+    });
+}
+
+void MainController::close()
+{
+    m_submitter.stopForClose();
+    dispatch([this] { saveState(); });
+}
+
+void MainController::keyTyped(int character)
+{
+    if (character == kEnter && m_activeTab == 0)
+        submitFromCurrentRow();
+}
+
+void MainController::helpKeyPressed()
+{
+    desktop.showMessage(QStringLiteral("F1 Pressed"));
+    openHelp();
+}
+
+void MainController::tabChanged(int tab)
+{
+    m_activeTab = tab;
+    const QString caption =
+        tab == 0 ? QStringLiteral("Add to Current List") : QStringLiteral("Add to New List");
+    quickFinder.setAddCaption(caption);
+    emit quickFinderTargetChanged(caption);
+}
+
+void MainController::tabsFocused()
+{
+    if (m_secondViewNavigated)
+        return;
+    m_secondViewNavigated = true;
+    newListView.Navigate(submitPageAddress());
+}
+
+void MainController::setListTotal(const CarnivalList& grid, const QString& label)
+{
+    controls.setText(label, QString::number(grid.rows()));
+}
+
+void MainController::deleteRow(Tab tab)
+{
+    const FormTab& form = formTab(tab);
+    CarnivalList& grid = form.grid;
+    if (grid.isEmptyList())
+        return;
+    deleteGridRow(grid, grid.currentRow(), desktop);
+    if (tab == Tab::NewList) {
+        // The new list keeps the form on the row that takes the deleted one's place.
+        if (grid.rows() > 1)
+            grid.setCurrentRow(grid.rows() - 2);
+        setCarnival(grid.cell(Column::CarnivalRef, grid.currentRow()), form.view);
+    }
+    setListTotal(grid, form.countLabel);
+}
+
+void MainController::clearList(Tab tab)
+{
+    const FormTab& form = formTab(tab);
+    if (form.grid.rows() == 1)
+        return;
+    if (!desktop.askYesNo(QStringLiteral("Vorlix Pro"), kClearQuestion, Desktop::Icon::Warning))
+        return;
+    controls.setText(form.countLabel, QStringLiteral("0"));
+    clearAllRows(form.grid, desktop);
+}
+
+void MainController::checkInactives()
+{
+    InactiveCheck(desktop, m_page, currentListView, currentList, controls).checkInactives();
+}
+
+void MainController::openHelp()
+{
+    const QString path = QDir::current().filePath(kHelpDocument);
+    if (QFileInfo::exists(path))
+        desktop.openDocument(path);
+    else
+        desktop.showMessage(
+            QStringLiteral("The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro"));
+}
+
+void MainController::openLink(const QString& address)
+{
+    desktop.openDocument(address); // the outcome is ignored: no browser, no message
+}
+
+void MainController::openFaqs()
+{
+    openLink(QString::fromLatin1(BuildConfig::kMakerSite) + QStringLiteral("/VorlixPro/faqs.php"));
+}
+
+void MainController::openVideoTutorial()
+{
+    openLink(QString::fromLatin1(BuildConfig::kMakerSite) + QStringLiteral("/VorlixPro/Tutorial.php"));
+}
+
+void MainController::openTestimonialPage()
+{
+    openLink(QString::fromLatin1(BuildConfig::kMakerSite) +
+             QStringLiteral("/VorlixPro/SubmitTestimonial.php"));
+}
+
+void MainController::openBlog()
+{
+    openLink(QString::fromLatin1(BuildConfig::kBlogUrl));
+}
+
+QString MainController::aboutVersionText() const
+{
+    return QStringLiteral("Version ") + GetAppVersion(m_settings.executable);
+}
+
+// --- The two tabs' views of the form. ---
+
+FormTab MainController::firstTab()
+{
+    return FormTab{
+        .view = currentListView,
+        .grid = currentList,
+        .countLabel = Controls::ListTotal,
+        .addButton = Controls::AddItem,
+        .backButton = Controls::Back,
+        .forwardButton = Controls::Forward,
+        .refreshButton = Controls::Refresh,
+        .noDocumentError = QStringLiteral("Couldn't convert the EmbeddedWB1.Document to an IHTMLDocument2"),
+        .addErrorCoversChecks = false,
+        .selectionNavigatesBack = true,
+        .addFocusSkipsOnlyCarnival = true,
+    };
+}
+
+FormTab MainController::secondTab()
+{
+    return FormTab{
+        .view = newListView,
+        .grid = newList,
+        .countLabel = Controls::NewListTotal,
+        .addButton = Controls::AddNew,
+        .backButton = Controls::NewListBack,
+        .forwardButton = Controls::NewListForward,
+        .refreshButton = Controls::NewListRefresh,
+        .noDocumentError = QStringLiteral("Couldn't convert the WebBrowser2.Document to an IHTMLDocument2"),
+        .addErrorCoversChecks = true,
+        .selectionNavigatesBack = false,
+        .addFocusSkipsOnlyCarnival = false,
+    };
+}
+
+// The views' events run as handlers: an error they do not trap reaches the general error report.
+void MainController::connectViews()
+{
+    connect(&currentListView, &BrowserView::pageLoaded, this,
+            [this] { dispatch([this] { pageLoaded(Tab::CurrentList); }); });
+    connect(&newListView, &BrowserView::pageLoaded, this,
+            [this] { dispatch([this] { pageLoaded(Tab::NewList); }); });
+    connect(&currentListView, &BrowserView::navigationStateChanged, this, [this](int command, bool enable) {
+        dispatch([=, this] { navigationStateChanged(Tab::CurrentList, command, enable); });
+    });
+    connect(&newListView, &BrowserView::navigationStateChanged, this, [this](int command, bool enable) {
+        dispatch([=, this] { navigationStateChanged(Tab::NewList, command, enable); });
+    });
+}
