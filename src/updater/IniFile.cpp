@@ -1,8 +1,9 @@
 #include "updater/IniFile.h"
 
+#include "updater/IntegerText.h"
+
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <fstream>
 
 namespace updater {
@@ -79,23 +80,7 @@ std::string IniFile::value(const std::string& section, const std::string& key, c
 
 int IniFile::intValue(const std::string& section, const std::string& key, int fallback) const
 {
-    const std::string text = value(section, key);
-    int base = 10;
-    std::size_t start = 0;
-    if (text.rfind("$", 0) == 0) {
-        base = 16;
-        start = 1;
-    } else if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) {
-        base = 16;
-        start = 2;
-    }
-    int number = 0;
-    const char* begin = text.data() + start;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(begin, end, number, base);
-    if (begin == end || error != std::errc() || stop != end)
-        return fallback;
-    return number;
+    return parseIntText(value(section, key)).value_or(fallback);
 }
 
 } // namespace updater

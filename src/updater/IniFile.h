@@ -16,7 +16,7 @@ public:
     /// The value, at most maxLength characters; fallback when the section or key is missing.
     std::string value(const std::string& section, const std::string& key, const std::string& fallback = {},
                       std::size_t maxLength = std::string::npos) const;
-    /// A decimal integer (or hexadecimal after "$" or "0x"); fallback when missing or not a number.
+    /// An integer as parseIntText reads it; fallback when missing, not a number or beyond int.
     int intValue(const std::string& section, const std::string& key, int fallback) const;
 
 private:
