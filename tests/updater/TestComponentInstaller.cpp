@@ -218,6 +218,43 @@ private slots:
         QCOMPARE(f.logLines().size(), 4);
     }
 
+    // COUNT is bounded as the engine bounds its own file list: a count beyond it fails the
+    // information file at once instead of looping for hours (and logging every turn).
+    void informationFileCount_data()
+    {
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("hex") << QByteArray("$1") << true;
+        QTest::newRow("at the limit") << QByteArray("10000") << true;
+        QTest::newRow("one beyond the limit") << QByteArray("10001") << false;
+        QTest::newRow("largest int") << QByteArray("2147483647") << false;
+        QTest::newRow("beyond 64 bits") << QByteArray("99999999999999999999") << false;
+        QTest::newRow("negative") << QByteArray("-1") << false;
+        QTest::newRow("no number") << QByteArray("many") << false;
+    }
+
+    void informationFileCount()
+    {
+        QFETCH(QByteArray, count);
+        QFETCH(bool, accepted);
+        Fixture f;
+        Write(f.source + QStringLiteral("more.inf"),
+              "[FILES]\nCOUNT=" + count + "\nFILE1=one.txt\nTARGET1={APP}\n");
+        Write(f.source + QStringLiteral("one.txt"), "one");
+        f.process(QStringLiteral("more.inf"));
+        if (accepted) {
+            QCOMPARE(Read(f.app + QStringLiteral("one.txt")), QByteArray("one"));
+            return;
+        }
+        QVERIFY(f.appEntries().isEmpty());
+        const QStringList lines = f.logLines();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(1), QStringLiteral("Upd inf file failed"));
+        QVERIFY2(lines.at(2).startsWith(QStringLiteral("Upd reason : COUNT ") + QString::fromLatin1(count) +
+                                        QStringLiteral(" is not ")),
+                 qPrintable(lines.at(2)));
+    }
+
     // A destination the updater cannot write (here something of that name is in the way; without
     // rights it goes the same way) is logged and nothing in the application's folder changes.
     void unwritableDestinationIsLogged_data()
