@@ -187,6 +187,10 @@ void ComponentInstaller::processFile(const std::string& name, const std::string&
         return;
     const auto header = SzddExpander::ReadHeader(path);
     const std::string expandedName = header ? SzddExpander::ExpandedName(name, header->missingChar) : name;
+    if (expandedName.empty()) {
+        logFailure("Upd lzexpand failed", "the SZDD header of " + name + " restores no usable file name");
+        return;
+    }
     m_log.write("Upd lzexpand dest. filename " + expandedName);
     // Written straight beside its final place rather than first into the current folder and then
     // moved: a file meant for another folder must not replace the application folder's file of

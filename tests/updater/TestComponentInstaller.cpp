@@ -171,6 +171,35 @@ private slots:
         QCOMPARE(f.appEntries(), QStringList{"data.dll"});
     }
 
+    // A header whose restored character is a separator, or makes "..", is refused before
+    // anything is created: no folder named after the rest of the name is left behind.
+    void unusableRestoredNameCreatesNothing_data()
+    {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<char>("missing");
+        QTest::newRow("slash") << "app.ex_" << '/';
+        QTest::newRow("backslash") << "app.ex_" << '\\';
+        QTest::newRow("nul without underscore to drop") << "_" << '\0';
+        QTest::newRow("dot dot") << "._" << '.';
+    }
+
+    void unusableRestoredNameCreatesNothing()
+    {
+        QFETCH(QString, component);
+        QFETCH(char, missing);
+        Fixture f;
+        Write(f.source + component, Compressed("payload", missing));
+        f.process(component);
+        QCOMPARE(f.appEntries(), QStringList());
+        QVERIFY(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size() == 4);
+        const QStringList lines = f.logLines();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(1), QStringLiteral("Upd lzexpand failed"));
+        QCOMPARE(
+            lines.at(2),
+            QStringLiteral("Upd reason : the SZDD header of %1 restores no usable file name").arg(component));
+    }
+
     // The mended fault: a truncated compressed component leaves the old file whole.
     void truncatedCompressedFileLeavesOldFile()
     {
