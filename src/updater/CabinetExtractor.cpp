@@ -1,6 +1,7 @@
 #include "updater/CabinetExtractor.h"
 
 #include "updater/FilePlacer.h"
+#include "updater/MspackFileSystem.h"
 #include "updater/TextEncoding.h"
 #include "updater/UpdaterOs.h"
 
@@ -25,7 +26,8 @@ struct CabinetEntry
 class OpenCabinet
 {
 public:
-    explicit OpenCabinet(const std::string& path) : m_decompressor(mspack_create_cab_decompressor(nullptr))
+    explicit OpenCabinet(const std::string& path)
+        : m_decompressor(mspack_create_cab_decompressor(m_files.system()))
     {
         if (m_decompressor != nullptr)
             m_cabinet = m_decompressor->open(m_decompressor, const_cast<char*>(path.c_str()));
@@ -41,6 +43,8 @@ public:
     OpenCabinet& operator=(const OpenCabinet&) = delete;
 
     mscab_decompressor* decompressor() const { return m_decompressor; }
+    /// The system's reason for the first failed file access, empty when none.
+    const std::string& fileFailure() const { return m_files.failure(); }
     mscabd_cabinet* cabinet() const { return m_cabinet; }
     int lastError() const
     {
@@ -48,6 +52,7 @@ public:
     }
 
 private:
+    MspackFileSystem m_files; // first: the decompressor uses it
     mscab_decompressor* m_decompressor;
     mscabd_cabinet* m_cabinet = nullptr;
 };
@@ -99,6 +104,10 @@ bool ExtractToStaging(const OpenCabinet& cabinet, const std::vector<CabinetEntry
         fs::create_directories(target.parent_path(), code);
         const int result = cabinet.decompressor()->extract(cabinet.decompressor(), entry.file,
                                                            const_cast<char*>(target.c_str()));
+        if (!cabinet.fileFailure().empty()) {
+            error = entry.name + ": " + cabinet.fileFailure();
+            return false;
+        }
         if (result != MSPACK_ERR_OK) {
             error = entry.name + ": extraction failed (libmspack error " + std::to_string(result) + ")";
             return false;

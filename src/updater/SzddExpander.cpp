@@ -1,5 +1,6 @@
 #include "updater/SzddExpander.h"
 
+#include "updater/MspackFileSystem.h"
 #include "updater/TextEncoding.h"
 
 #include <array>
@@ -81,7 +82,8 @@ std::string SzddExpander::ExpandedName(const std::string& compressedName, char m
 
 bool SzddExpander::Expand(const std::string& source, const std::string& target, std::string& error)
 {
-    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(nullptr);
+    MspackFileSystem files;
+    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(files.system());
     if (decompressor == nullptr) {
         error = "libmspack cannot be used";
         return false;
@@ -97,6 +99,10 @@ bool SzddExpander::Expand(const std::string& source, const std::string& target, 
         decompressor->close(decompressor, header);
     }
     mspack_destroy_szdd_decompressor(decompressor);
+    if (!files.failure().empty()) {
+        error = source + ": " + files.failure();
+        return false;
+    }
     if (code != MSPACK_ERR_OK) {
         error = source + ": " + MspackErrorText(code);
         return false;

@@ -9,6 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace updater;
 using namespace UpdaterTestFiles;
 
@@ -324,6 +330,61 @@ private slots:
         QCOMPARE(QFileInfo(blocked).isDir(), inTheWayIsFolder);
         if (inTheWayIsFolder)
             QVERIFY(QFileInfo::exists(blocked + QStringLiteral("/inside")));
+    }
+
+    // A full disk, here a file size limit, fails the replacement with the system's reason in the
+    // log; the old file stays whole and no temporary file is left beside it.
+    void fullDiskLeavesOldFile_data()
+    {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<QString>("failure"); // %1 the source folder, %2 the application's
+        QTest::newRow("new file") << "big.bin_NEW"
+                                  << "Upd copy error %1big.bin_NEW to %2big.bin";
+        QTest::newRow("plain file") << "big.bin"
+                                    << "Upd lzexpand failed";
+        QTest::newRow("compressed file") << "big.bi_"
+                                         << "Upd lzexpand failed";
+        QTest::newRow("cabinet") << "BIG.CAB"
+                                 << "Upd cabextract failed";
+    }
+
+    void fullDiskLeavesOldFile()
+    {
+        QFETCH(QString, component);
+        QFETCH(QString, failure);
+        Fixture f;
+        const QByteArray content = MixedContent(300000, 3);
+        Write(f.source + QStringLiteral("big.bin_NEW"), content);
+        Write(f.source + QStringLiteral("big.bin"), content);
+        Write(f.source + QStringLiteral("big.bi_"), Compressed(content, 'n'));
+        QVERIFY(RunTool(QStringLiteral("gcab"),
+                        {QStringLiteral("-c"), QStringLiteral("-z"), QStringLiteral("BIG.CAB"),
+                         QStringLiteral("big.bin")},
+                        f.source));
+        Write(f.app + QStringLiteral("big.bin"), "old");
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // Beyond the limit a write fails with EFBIG, as one on a full disk fails with ENOSPC.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{100000, 100000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            f.process(component);
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        QCOMPARE(Read(f.app + QStringLiteral("big.bin")), QByteArray("old"));
+        QCOMPARE(f.appEntries(), QStringList{"big.bin"});
+        const QStringList lines = f.logLines();
+        QVERIFY2(lines.contains(failure.contains(QLatin1Char('%')) ? failure.arg(f.source, f.app) : failure),
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+        QVERIFY2(lines.last().startsWith(QStringLiteral("Upd reason : ")) &&
+                     lines.last().endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))),
+                 qPrintable(lines.last()));
     }
 
     void cabinetIsExtractedAndDeleted()
