@@ -89,8 +89,11 @@ bool FilePlacer::Place(const std::string& destination, const Writer& writer, uns
         error = "cannot create " + folder + ": " + code.message();
         return false;
     }
-    const std::string temporary =
-        UpdaterOs::CreateUniqueFile(folder, "." + fs::path(destination).filename().string() + ".", error);
+    // Built by appending: GCC 12 at -O3 sees a false overlap in "." + name (-Wrestrict).
+    std::string prefix = fs::path(destination).filename().string();
+    prefix.insert(prefix.begin(), '.');
+    prefix += '.';
+    const std::string temporary = UpdaterOs::CreateUniqueFile(folder, prefix, error);
     if (temporary.empty()) {
         error = "cannot write in " + folder + ": " + error;
         return false;
