@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <sstream>
 
 namespace updater {
 
@@ -43,16 +44,22 @@ std::string KeyOf(const std::string& section, const std::string& key)
 
 IniFile IniFile::Load(const std::string& path)
 {
-    IniFile ini;
     std::ifstream file(path, std::ios::binary);
-    std::string line;
+    std::ostringstream content;
+    content << file.rdbuf();
+    return Parse(content.str());
+}
+
+IniFile IniFile::Parse(std::string_view content)
+{
+    IniFile ini;
     std::string section;
-    bool first = true;
-    while (std::getline(file, line)) {
-        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line.erase(0, 3);
-        first = false;
-        const std::string text = Trimmed(line);
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+    while (!content.empty()) {
+        const auto end = std::min(content.find('\n'), content.size());
+        const std::string text = Trimmed(std::string(content.substr(0, end)));
+        content.remove_prefix(std::min(end + 1, content.size()));
         if (text.empty() || text.front() == ';')
             continue;
         if (text.front() == '[') {

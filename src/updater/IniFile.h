@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace updater {
 
@@ -12,6 +13,8 @@ class IniFile
 public:
     /// A file that cannot be read is an empty INI file.
     static IniFile Load(const std::string& path);
+    /// The INI file with this content.
+    static IniFile Parse(std::string_view content);
 
     /// The value, at most maxLength characters; fallback when the section or key is missing.
     std::string value(const std::string& section, const std::string& key, const std::string& fallback = {},
