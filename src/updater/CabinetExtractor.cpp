@@ -1,8 +1,11 @@
 #include "updater/CabinetExtractor.h"
 
 #include "updater/FilePlacer.h"
+#include "updater/MspackFileSystem.h"
+#include "updater/TextEncoding.h"
 #include "updater/UpdaterOs.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <mspack.h>
 #include <vector>
@@ -23,7 +26,8 @@ struct CabinetEntry
 class OpenCabinet
 {
 public:
-    explicit OpenCabinet(const std::string& path) : m_decompressor(mspack_create_cab_decompressor(nullptr))
+    explicit OpenCabinet(const std::string& path)
+        : m_decompressor(mspack_create_cab_decompressor(m_files.system()))
     {
         if (m_decompressor != nullptr)
             m_cabinet = m_decompressor->open(m_decompressor, const_cast<char*>(path.c_str()));
@@ -39,6 +43,8 @@ public:
     OpenCabinet& operator=(const OpenCabinet&) = delete;
 
     mscab_decompressor* decompressor() const { return m_decompressor; }
+    /// The system's reason for the first failed file access, empty when none.
+    const std::string& fileFailure() const { return m_files.failure(); }
     mscabd_cabinet* cabinet() const { return m_cabinet; }
     int lastError() const
     {
@@ -46,17 +52,42 @@ public:
     }
 
 private:
+    MspackFileSystem m_files; // first: the decompressor uses it
     mscab_decompressor* m_decompressor;
     mscabd_cabinet* m_cabinet = nullptr;
 };
 
+// The name's bytes for a message: what is not printable ASCII as \xNN.
+std::string Printable(const std::string& bytes)
+{
+    std::string text;
+    for (const char character : bytes) {
+        const auto byte = static_cast<unsigned char>(character);
+        if (byte >= 0x20 && byte < 0x7F) {
+            text += character;
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
 bool ListEntries(mscabd_cabinet* cabinet, std::vector<CabinetEntry>& entries, std::string& error)
 {
     for (mscabd_file* file = cabinet->files; file != nullptr; file = file->next) {
-        const std::string name = CabinetExtractor::SafeRelativeName(file->filename ? file->filename : "");
+        const std::string bytes = file->filename ? file->filename : "";
+        // A name is UTF-8 only when the cabinet says so; otherwise it is in the code page of the
+        // system that made the cabinet.
+        const bool utf8 = (file->attribs & MSCAB_ATTRIB_UTF_NAME) != 0;
+        if (utf8 && !isValidUtf8(bytes)) {
+            error = "the cabinet holds a file name marked as UTF-8 that is not: " + Printable(bytes);
+            return false;
+        }
+        const std::string name = CabinetExtractor::SafeRelativeName(utf8 ? bytes : cp1252ToUtf8(bytes));
         if (name.empty()) {
-            error = std::string("the cabinet holds a file name outside its folder: ") +
-                    (file->filename ? file->filename : "");
+            error = "the cabinet holds a file name outside its folder: " + Printable(bytes);
             return false;
         }
         entries.push_back({file, name});
@@ -73,6 +104,10 @@ bool ExtractToStaging(const OpenCabinet& cabinet, const std::vector<CabinetEntry
         fs::create_directories(target.parent_path(), code);
         const int result = cabinet.decompressor()->extract(cabinet.decompressor(), entry.file,
                                                            const_cast<char*>(target.c_str()));
+        if (!cabinet.fileFailure().empty()) {
+            error = entry.name + ": " + cabinet.fileFailure();
+            return false;
+        }
         if (result != MSPACK_ERR_OK) {
             error = entry.name + ": extraction failed (libmspack error " + std::to_string(result) + ")";
             return false;

@@ -2,7 +2,7 @@
 
 #include "updater/CabinetExtractor.h"
 #include "updater/FilePlacer.h"
-#include "updater/IniFile.h"
+#include "updater/IntegerText.h"
 #include "updater/SzddExpander.h"
 #include "updater/UpdaterOs.h"
 
@@ -95,6 +95,24 @@ void ComponentInstaller::processNewFile(const std::string& base, const std::stri
         logFailure("Upd copy error " + from + " to " + to, error);
 }
 
+std::optional<int> ComponentInstaller::ListedFileCount(const IniFile& ini, std::string& error)
+{
+    const std::string text = ini.value("FILES", "COUNT", {}, kIniValueLength);
+    if (text.empty())
+        return 0;
+    const auto count = parseIntegerText(text);
+    if (!count) {
+        error = "COUNT " + text + " is not a number";
+        return std::nullopt;
+    }
+    // A huge count would loop for hours and, with the log on, fill the disk with log lines.
+    if (*count < 0 || *count > kMaxListedFiles) {
+        error = "COUNT " + text + " is not between 0 and " + std::to_string(kMaxListedFiles);
+        return std::nullopt;
+    }
+    return static_cast<int>(*count);
+}
+
 void ComponentInstaller::processInformationFile(const std::string& name, const std::string& source)
 {
     const std::string path = source + name;
@@ -107,10 +125,15 @@ void ComponentInstaller::processInformationFile(const std::string& name, const s
         m_log.write("Upd inf file already being processed, skipped: " + path);
         return;
     }
-    m_openInformationFiles.push_back(path);
     const IniFile ini = IniFile::Load(path);
-    const int count = ini.intValue("FILES", "COUNT", 0);
-    for (int i = 1; i <= count; ++i) {
+    std::string error;
+    const auto count = ListedFileCount(ini, error);
+    if (!count) {
+        logFailure("Upd inf file failed", error);
+        return;
+    }
+    m_openInformationFiles.push_back(path);
+    for (int i = 1; i <= *count; ++i) {
         const std::string index = std::to_string(i);
         const std::string file = ini.value("FILES", "FILE" + index, {}, kIniValueLength);
         const std::string target = ini.value("FILES", "TARGET" + index, {}, kIniValueLength);
@@ -164,6 +187,10 @@ void ComponentInstaller::processFile(const std::string& name, const std::string&
         return;
     const auto header = SzddExpander::ReadHeader(path);
     const std::string expandedName = header ? SzddExpander::ExpandedName(name, header->missingChar) : name;
+    if (expandedName.empty()) {
+        logFailure("Upd lzexpand failed", "the SZDD header of " + name + " restores no usable file name");
+        return;
+    }
     m_log.write("Upd lzexpand dest. filename " + expandedName);
     // Written straight beside its final place rather than first into the current folder and then
     // moved: a file meant for another folder must not replace the application folder's file of

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "updater/FolderMacros.h"
+#include "updater/IniFile.h"
 #include "updater/UpdaterLog.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,15 @@ public:
     /// folders expand the macros in the targets of component information files.
     ComponentInstaller(const UpdaterLog& log, FolderMacros folders, Runner runner, Sleeper sleeper);
 
+    /// The most files one information file may list: the engine's limit for its control file.
+    static constexpr int kMaxListedFiles = 10000;
+
     /// Processes component name with source folder and destination folder (both ending in "/").
     void Process(const std::string& name, const std::string& source, const std::string& destination);
+
+    /// The number of files an information file lists: its COUNT, 0 when missing or empty. None with
+    /// a reason when COUNT is no number or lies outside 0 to kMaxListedFiles.
+    static std::optional<int> ListedFileCount(const IniFile& ini, std::string& error);
 
 private:
     void processNewFile(const std::string& base, const std::string& source, const std::string& destination);

@@ -2,8 +2,13 @@
 
 #include "updater/UpdaterOs.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 namespace updater {
 
@@ -17,6 +22,54 @@ std::string FolderOf(const std::string& path)
 {
     const fs::path folder = fs::path(path).parent_path();
     return folder.empty() ? std::string(".") : folder.string();
+}
+
+std::string Reason(const std::string& action, const std::string& path, int errorNumber)
+{
+    std::string text = "cannot ";
+    text += action;
+    text += ' ';
+    text += path;
+    text += ": ";
+    text += std::strerror(errorNumber);
+    return text;
+}
+
+// Plain reads and writes, so that a failure keeps the system's reason: the standard library's
+// copy reports a full disk as an input/output error.
+bool CopyContent(const std::string& source, const std::string& target, std::string& error)
+{
+    const auto close = [](std::FILE* file) { std::fclose(file); };
+    const std::unique_ptr<std::FILE, decltype(close)> in(std::fopen(source.c_str(), "rb"), close);
+    if (!in) {
+        error = Reason("read", source, errno);
+        return false;
+    }
+    std::FILE* out = std::fopen(target.c_str(), "wb");
+    if (out == nullptr) {
+        error = Reason("write", target, errno);
+        return false;
+    }
+    std::vector<char> buffer(64 * 1024);
+    bool copied = true;
+    while (copied) {
+        const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), in.get());
+        if (count < buffer.size() && std::ferror(in.get())) {
+            error = Reason("read", source, errno);
+            copied = false;
+        } else if (std::fwrite(buffer.data(), 1, count, out) != count) {
+            error = Reason("write", target, errno);
+            copied = false;
+        } else if (count < buffer.size()) {
+            break;
+        }
+    }
+    // Buffered data reaches the disk at the close: a full disk may first show there.
+    if (std::fclose(out) != 0 && copied) {
+        error = Reason("write", target, errno);
+        copied = false;
+    }
+    return copied;
 }
 
 } // namespace
@@ -36,8 +89,11 @@ bool FilePlacer::Place(const std::string& destination, const Writer& writer, uns
         error = "cannot create " + folder + ": " + code.message();
         return false;
     }
-    const std::string temporary =
-        UpdaterOs::CreateUniqueFile(folder, "." + fs::path(destination).filename().string() + ".", error);
+    // Built by appending: GCC 12 at -O3 sees a false overlap in "." + name (-Wrestrict).
+    std::string prefix = fs::path(destination).filename().string();
+    prefix.insert(prefix.begin(), '.');
+    prefix += '.';
+    const std::string temporary = UpdaterOs::CreateUniqueFile(folder, prefix, error);
     if (temporary.empty()) {
         error = "cannot write in " + folder + ": " + error;
         return false;
@@ -45,7 +101,7 @@ bool FilePlacer::Place(const std::string& destination, const Writer& writer, uns
     const unsigned mode = UpdaterOs::FileMode(destination).value_or(newMode);
     bool placed = writer(temporary, error);
     if (placed && !(UpdaterOs::SetFileMode(temporary, mode) && UpdaterOs::FlushToDisk(temporary))) {
-        error = "cannot write " + temporary;
+        error = Reason("write", temporary, errno);
         placed = false;
     }
     if (placed) {
@@ -63,11 +119,7 @@ bool FilePlacer::Place(const std::string& destination, const Writer& writer, uns
 bool FilePlacer::Copy(const std::string& source, const std::string& destination, std::string& error)
 {
     const auto copy = [&source](const std::string& temporary, std::string& reason) {
-        std::error_code code;
-        fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, code);
-        if (code)
-            reason = "cannot copy " + source + ": " + code.message();
-        return !code;
+        return CopyContent(source, temporary, reason);
     };
     return Place(destination, copy, ModeOf(source), error);
 }

@@ -1,9 +1,11 @@
 #include "updater/IniFile.h"
 
+#include "updater/IntegerText.h"
+
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <fstream>
+#include <sstream>
 
 namespace updater {
 
@@ -42,16 +44,22 @@ std::string KeyOf(const std::string& section, const std::string& key)
 
 IniFile IniFile::Load(const std::string& path)
 {
-    IniFile ini;
     std::ifstream file(path, std::ios::binary);
-    std::string line;
+    std::ostringstream content;
+    content << file.rdbuf();
+    return Parse(content.str());
+}
+
+IniFile IniFile::Parse(std::string_view content)
+{
+    IniFile ini;
     std::string section;
-    bool first = true;
-    while (std::getline(file, line)) {
-        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line.erase(0, 3);
-        first = false;
-        const std::string text = Trimmed(line);
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+    while (!content.empty()) {
+        const auto end = std::min(content.find('\n'), content.size());
+        const std::string text = Trimmed(std::string(content.substr(0, end)));
+        content.remove_prefix(std::min(end + 1, content.size()));
         if (text.empty() || text.front() == ';')
             continue;
         if (text.front() == '[') {
@@ -79,23 +87,7 @@ std::string IniFile::value(const std::string& section, const std::string& key, c
 
 int IniFile::intValue(const std::string& section, const std::string& key, int fallback) const
 {
-    const std::string text = value(section, key);
-    int base = 10;
-    std::size_t start = 0;
-    if (text.rfind("$", 0) == 0) {
-        base = 16;
-        start = 1;
-    } else if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) {
-        base = 16;
-        start = 2;
-    }
-    int number = 0;
-    const char* begin = text.data() + start;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(begin, end, number, base);
-    if (begin == end || error != std::errc() || stop != end)
-        return fallback;
-    return number;
+    return parseIntText(value(section, key)).value_or(fallback);
 }
 
 } // namespace updater

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace updater {
 
@@ -12,11 +13,13 @@ class IniFile
 public:
     /// A file that cannot be read is an empty INI file.
     static IniFile Load(const std::string& path);
+    /// The INI file with this content.
+    static IniFile Parse(std::string_view content);
 
     /// The value, at most maxLength characters; fallback when the section or key is missing.
     std::string value(const std::string& section, const std::string& key, const std::string& fallback = {},
                       std::size_t maxLength = std::string::npos) const;
-    /// A decimal integer (or hexadecimal after "$" or "0x"); fallback when missing or not a number.
+    /// An integer as parseIntText reads it; fallback when missing, not a number or beyond int.
     int intValue(const std::string& section, const std::string& key, int fallback) const;
 
 private:

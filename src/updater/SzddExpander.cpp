@@ -1,9 +1,13 @@
 #include "updater/SzddExpander.h"
 
+#include "updater/MspackFileSystem.h"
+#include "updater/TextEncoding.h"
+
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <mspack.h>
+#include <string_view>
 
 namespace updater {
 
@@ -33,6 +37,13 @@ std::string MspackErrorText(int code)
     }
 }
 
+// Separators, control characters and what Windows refuses in a name; the updater runs there too.
+bool IsNameCharacter(char character)
+{
+    return static_cast<unsigned char>(character) >= 0x20 &&
+           std::string_view("/\\:*?\"<>|").find(character) == std::string_view::npos;
+}
+
 } // namespace
 
 std::optional<SzddHeader> SzddExpander::ReadHeader(const std::string& path)
@@ -55,16 +66,24 @@ std::string SzddExpander::ExpandedName(const std::string& compressedName, char m
 {
     if (compressedName.empty() || compressedName.back() != '_')
         return compressedName;
+    if (missingChar != 0 && !IsNameCharacter(missingChar))
+        return {};
     std::string name = compressedName;
     name.pop_back();
+    // The header's byte is in the ANSI code page of the system that compressed the file.
     if (missingChar != 0)
-        name += missingChar;
+        name += cp1252ToUtf8(std::string_view(&missingChar, 1));
+    const auto separator = name.find_last_of("/\\");
+    const std::string last = separator == std::string::npos ? name : name.substr(separator + 1);
+    if (last.empty() || last == "." || last == "..")
+        return {};
     return name;
 }
 
 bool SzddExpander::Expand(const std::string& source, const std::string& target, std::string& error)
 {
-    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(nullptr);
+    MspackFileSystem files;
+    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(files.system());
     if (decompressor == nullptr) {
         error = "libmspack cannot be used";
         return false;
@@ -80,6 +99,10 @@ bool SzddExpander::Expand(const std::string& source, const std::string& target, 
         decompressor->close(decompressor, header);
     }
     mspack_destroy_szdd_decompressor(decompressor);
+    if (!files.failure().empty()) {
+        error = source + ": " + files.failure();
+        return false;
+    }
     if (code != MSPACK_ERR_OK) {
         error = source + ": " + MspackErrorText(code);
         return false;

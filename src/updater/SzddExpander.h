@@ -20,7 +20,9 @@ public:
     /// The header when path is an SZDD file (mode 'A'); none for any other file.
     static std::optional<SzddHeader> ReadHeader(const std::string& path);
     /// The name the header restores: a name ending in "_" gets the missing character in its place
-    /// (or loses the "_" when none is stored, as "app.exe_" from mscompress); others stay.
+    /// (or loses the "_" when none is stored, as "app.exe_" from mscompress); others stay. Empty
+    /// when the header would make it no file name: a separator or a character no file system
+    /// allows, or a name that ends in "." or ".." as a whole.
     static std::string ExpandedName(const std::string& compressedName, char missingChar);
     /// Expands source into target. Fails with a reason when libmspack reports an error or when the
     /// result's length differs from the header's: libmspack reports success on a truncated file.

@@ -1,10 +1,10 @@
 #include "updater/Updater.h"
 
 #include "updater/IniFile.h"
+#include "updater/IntegerText.h"
 #include "updater/UpdaterLog.h"
 #include "updater/UpdaterOs.h"
 
-#include <charconv>
 #include <filesystem>
 #include <ostream>
 
@@ -38,12 +38,7 @@ Updater::Updater(UpdaterEnvironment environment) : m_environment(std::move(envir
 
 std::optional<int> Updater::ParseProcessId(const std::string& text)
 {
-    int number = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, number);
-    if (text.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return number;
+    return parseIntText(text);
 }
 
 std::vector<std::string> Updater::RestartArguments(const std::string& parameters)

@@ -9,6 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace updater;
 using namespace UpdaterTestFiles;
 
@@ -171,6 +177,35 @@ private slots:
         QCOMPARE(f.appEntries(), QStringList{"data.dll"});
     }
 
+    // A header whose restored character is a separator, or makes "..", is refused before
+    // anything is created: no folder named after the rest of the name is left behind.
+    void unusableRestoredNameCreatesNothing_data()
+    {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<char>("missing");
+        QTest::newRow("slash") << "app.ex_" << '/';
+        QTest::newRow("backslash") << "app.ex_" << '\\';
+        QTest::newRow("nul without underscore to drop") << "_" << '\0';
+        QTest::newRow("dot dot") << "._" << '.';
+    }
+
+    void unusableRestoredNameCreatesNothing()
+    {
+        QFETCH(QString, component);
+        QFETCH(char, missing);
+        Fixture f;
+        Write(f.source + component, Compressed("payload", missing));
+        f.process(component);
+        QCOMPARE(f.appEntries(), QStringList());
+        QVERIFY(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size() == 4);
+        const QStringList lines = f.logLines();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(1), QStringLiteral("Upd lzexpand failed"));
+        QCOMPARE(
+            lines.at(2),
+            QStringLiteral("Upd reason : the SZDD header of %1 restores no usable file name").arg(component));
+    }
+
     // The mended fault: a truncated compressed component leaves the old file whole.
     void truncatedCompressedFileLeavesOldFile()
     {
@@ -218,6 +253,43 @@ private slots:
         QCOMPARE(f.logLines().size(), 4);
     }
 
+    // COUNT is bounded as the engine bounds its own file list: a count beyond it fails the
+    // information file at once instead of looping for hours (and logging every turn).
+    void informationFileCount_data()
+    {
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("hex") << QByteArray("$1") << true;
+        QTest::newRow("at the limit") << QByteArray("10000") << true;
+        QTest::newRow("one beyond the limit") << QByteArray("10001") << false;
+        QTest::newRow("largest int") << QByteArray("2147483647") << false;
+        QTest::newRow("beyond 64 bits") << QByteArray("99999999999999999999") << false;
+        QTest::newRow("negative") << QByteArray("-1") << false;
+        QTest::newRow("no number") << QByteArray("many") << false;
+    }
+
+    void informationFileCount()
+    {
+        QFETCH(QByteArray, count);
+        QFETCH(bool, accepted);
+        Fixture f;
+        Write(f.source + QStringLiteral("more.inf"),
+              "[FILES]\nCOUNT=" + count + "\nFILE1=one.txt\nTARGET1={APP}\n");
+        Write(f.source + QStringLiteral("one.txt"), "one");
+        f.process(QStringLiteral("more.inf"));
+        if (accepted) {
+            QCOMPARE(Read(f.app + QStringLiteral("one.txt")), QByteArray("one"));
+            return;
+        }
+        QVERIFY(f.appEntries().isEmpty());
+        const QStringList lines = f.logLines();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(1), QStringLiteral("Upd inf file failed"));
+        QVERIFY2(lines.at(2).startsWith(QStringLiteral("Upd reason : COUNT ") + QString::fromLatin1(count) +
+                                        QStringLiteral(" is not ")),
+                 qPrintable(lines.at(2)));
+    }
+
     // A destination the updater cannot write (here something of that name is in the way; without
     // rights it goes the same way) is logged and nothing in the application's folder changes.
     void unwritableDestinationIsLogged_data()
@@ -258,6 +330,61 @@ private slots:
         QCOMPARE(QFileInfo(blocked).isDir(), inTheWayIsFolder);
         if (inTheWayIsFolder)
             QVERIFY(QFileInfo::exists(blocked + QStringLiteral("/inside")));
+    }
+
+    // A full disk, here a file size limit, fails the replacement with the system's reason in the
+    // log; the old file stays whole and no temporary file is left beside it.
+    void fullDiskLeavesOldFile_data()
+    {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<QString>("failure"); // %1 the source folder, %2 the application's
+        QTest::newRow("new file") << "big.bin_NEW"
+                                  << "Upd copy error %1big.bin_NEW to %2big.bin";
+        QTest::newRow("plain file") << "big.bin"
+                                    << "Upd lzexpand failed";
+        QTest::newRow("compressed file") << "big.bi_"
+                                         << "Upd lzexpand failed";
+        QTest::newRow("cabinet") << "BIG.CAB"
+                                 << "Upd cabextract failed";
+    }
+
+    void fullDiskLeavesOldFile()
+    {
+        QFETCH(QString, component);
+        QFETCH(QString, failure);
+        Fixture f;
+        const QByteArray content = MixedContent(300000, 3);
+        Write(f.source + QStringLiteral("big.bin_NEW"), content);
+        Write(f.source + QStringLiteral("big.bin"), content);
+        Write(f.source + QStringLiteral("big.bi_"), Compressed(content, 'n'));
+        QVERIFY(RunTool(QStringLiteral("gcab"),
+                        {QStringLiteral("-c"), QStringLiteral("-z"), QStringLiteral("BIG.CAB"),
+                         QStringLiteral("big.bin")},
+                        f.source));
+        Write(f.app + QStringLiteral("big.bin"), "old");
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // Beyond the limit a write fails with EFBIG, as one on a full disk fails with ENOSPC.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{100000, 100000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            f.process(component);
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        QCOMPARE(Read(f.app + QStringLiteral("big.bin")), QByteArray("old"));
+        QCOMPARE(f.appEntries(), QStringList{"big.bin"});
+        const QStringList lines = f.logLines();
+        QVERIFY2(lines.contains(failure.contains(QLatin1Char('%')) ? failure.arg(f.source, f.app) : failure),
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+        QVERIFY2(lines.last().startsWith(QStringLiteral("Upd reason : ")) &&
+                     lines.last().endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))),
+                 qPrintable(lines.last()));
     }
 
     void cabinetIsExtractedAndDeleted()

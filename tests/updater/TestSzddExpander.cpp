@@ -24,6 +24,16 @@ private slots:
         QTest::newRow("mscompress stores none") << "app.exe_" << '\0' << "app.exe";
         QTest::newRow("no underscore stays") << "app.exe" << 'x' << "app.exe";
         QTest::newRow("underscore inside stays") << "my_app" << 'x' << "my_app";
+        QTest::newRow("code page character") << "caf_" << '\xE9' << "caf\u00E9";
+        // An empty result: the header would make no file name of it.
+        QTest::newRow("slash") << "app.ex_" << '/' << "";
+        QTest::newRow("backslash") << "app.ex_" << '\\' << "";
+        QTest::newRow("colon") << "app.ex_" << ':' << "";
+        QTest::newRow("control character") << "app.ex_" << '\x01' << "";
+        QTest::newRow("becomes dot") << "_" << '.' << "";
+        QTest::newRow("becomes dot dot") << "._" << '.' << "";
+        QTest::newRow("becomes dot dot in a folder") << "sub/._" << '.' << "";
+        QTest::newRow("becomes nothing") << "_" << '\0' << "";
     }
 
     void expandedName()

@@ -97,6 +97,8 @@ private slots:
         QTest::newRow("trailing letters") << "12a";
         QTest::newRow("empty") << "\"\"";
         QTest::newRow("too large") << "99999999999";
+        QTest::newRow("plus") << "+12";
+        QTest::newRow("sign after dollar") << "$-10";
     }
 
     void processIdThatIsNoNumberTouchesNothing()
