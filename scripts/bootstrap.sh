@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-webengine-dev libgl-dev
-    libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev
+    libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev libsodium-dev
     xvfb xauth mscompress gcab curl openssl
     xdotool imagemagick # driving and capturing the program under Xvfb for screenshots
 )
