@@ -10,6 +10,7 @@ packages=(
     xvfb xauth mscompress gcab curl openssl
     xdotool imagemagick # driving and capturing the program under Xvfb for screenshots
     librsvg2-bin # the bitmap icons drawn from the SVG at build time
+    desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev # install and package checks
 )
 
 missing=()
