@@ -68,6 +68,8 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlix Pro"));
+    // Lets Wayland compositors and docks match the window to the launcher and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(BuildConfig::kAppId));
 
     QString error;
     const CommandLine line = CommandLine::parse(QApplication::arguments(), &error);
