@@ -86,6 +86,28 @@ bool QtDesktop::askYesNo(const QString& title, const QString& text, Icon icon)
     return box.exec() == QMessageBox::Yes;
 }
 
+Desktop::Answer QtDesktop::ask(const QString& title, const QString& text, const QList<Answer>& buttons)
+{
+    static const QList<std::pair<Answer, QMessageBox::StandardButton>> kButtons = {
+        {Answer::Yes, QMessageBox::Yes},       {Answer::No, QMessageBox::No},
+        {Answer::Save, QMessageBox::Save},     {Answer::Discard, QMessageBox::Discard},
+        {Answer::Cancel, QMessageBox::Cancel},
+    };
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, boxOwner(m_window));
+    for (const Answer answer : buttons)
+        for (const auto& [which, standard] : kButtons)
+            if (which == answer)
+                box.addButton(standard);
+    for (const auto& [which, standard] : kButtons)
+        if (!buttons.isEmpty() && which == buttons.first())
+            box.setDefaultButton(standard);
+    const int chosen = box.exec();
+    for (const auto& [which, standard] : kButtons)
+        if (chosen == standard)
+            return which;
+    return Answer::Cancel;
+}
+
 QString QtDesktop::openFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
 {
     return QFileDialog::getOpenFileName(m_window, title, folder, filterText(filters));

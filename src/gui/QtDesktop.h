@@ -20,6 +20,7 @@ public:
 
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& title, const QString& text, Icon icon) override;
+    Answer ask(const QString& title, const QString& text, const QList<Answer>& buttons) override;
     QString openFileName(const QString& title, const QList<FileFilter>& filters,
                          const QString& folder) override;
     QString saveFileName(const QString& title, const QList<FileFilter>& filters,

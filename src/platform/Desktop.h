@@ -19,6 +19,16 @@ public:
         Question
     };
 
+    /// The buttons of a question, and the one the user chose.
+    enum class Answer
+    {
+        Yes,
+        No,
+        Save,
+        Discard,
+        Cancel
+    };
+
     struct FileFilter
     {
         QString description;
@@ -44,6 +54,9 @@ public:
     virtual void showMessage(const QString& text) = 0;
     /// A Yes/No box with the given title and icon, Yes being the default; true when Yes was chosen.
     virtual bool askYesNo(const QString& title, const QString& text, Icon icon) = 0;
+    /// A question with the given buttons, the first being the default; Esc and the close box give
+    /// Cancel when it is offered.
+    virtual Answer ask(const QString& title, const QString& text, const QList<Answer>& buttons) = 0;
     /// A file open dialog; empty when cancelled. The first filter is selected.
     virtual QString openFileName(const QString& title, const QList<FileFilter>& filters,
                                  const QString& folder) = 0;

@@ -1,5 +1,7 @@
 #include "mock/FakeDesktop.h"
 
+#include <stdexcept>
+
 #include <QCoreApplication>
 
 bool FakeDesktop::askYesNo(const QString& title, const QString& text, Icon icon)
@@ -41,4 +43,15 @@ bool FakeDesktop::openDocument(const QString& pathOrUrl)
 {
     openedDocuments.append(pathOrUrl);
     return openDocumentResult;
+}
+
+Desktop::Answer FakeDesktop::ask(const QString& title, const QString& text, const QList<Answer>& buttons)
+{
+    questions.append({title, text, Icon::Question});
+    if (choices.isEmpty())
+        return Answer::Cancel;
+    const Answer answer = choices.dequeue();
+    if (!buttons.contains(answer))
+        throw std::logic_error("The scripted answer is not among the question's buttons");
+    return answer;
 }

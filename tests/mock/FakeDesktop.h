@@ -21,6 +21,8 @@ public:
 
     void showMessage(const QString& text) override { messages.append(text); }
     bool askYesNo(const QString& title, const QString& text, Icon icon) override;
+    /// Recorded among the questions; answered from choices (Cancel when that queue is empty).
+    Answer ask(const QString& title, const QString& text, const QList<Answer>& buttons) override;
     QString openFileName(const QString& title, const QList<FileFilter>& filters,
                          const QString& folder) override;
     QString saveFileName(const QString& title, const QList<FileFilter>& filters,
@@ -38,6 +40,7 @@ public:
     QStringList messages;
     QList<Question> questions;
     QQueue<bool> answers;
+    QQueue<Answer> choices;
     QQueue<QString> fileNames;
     QStringList dialogTitles;
     QList<QList<FileFilter>> dialogFilters;
