@@ -53,7 +53,7 @@ public:
 
     // Settings.
     QString URL; // the control file's address; folder macros are expanded before use
-    QString Agent = QStringLiteral("UpdateEngine");
+    QString Agent = QStringLiteral("TWebUpdate");
     QString LogFileName = QStringLiteral("WUPDATE.LOG");
     bool Logging = false; // no status trace; the updater is told so
     ConnectionErrors connectionErrors = ConnectionErrors::PromptOnce;

@@ -48,7 +48,7 @@ class WizardDriver final : public QObject
 public:
     struct Step
     {
-        int page;
+        WizardPage page;
         std::function<bool(UpdateWizardDialog&)> ready;
         std::function<void(UpdateWizardDialog&)> act;
     };
@@ -62,7 +62,7 @@ public:
 
     QPointer<UpdateWizardDialog> dialog;
     QList<Step> steps;
-    QList<int> pagesSeen;
+    QList<WizardPage> pagesSeen;
     /// Titles of the control file's HTML dialogs, closed as they came.
     QStringList htmlDialogs;
     /// Called once the dialog exists; used to watch it.
@@ -72,11 +72,12 @@ public:
     {
         auto made = std::make_shared<UpdateWizardDialog>(wizard, parent);
         dialog = made.get();
-        auto* pages = made->findChild<QStackedWidget*>("PageControl1");
-        pagesSeen = {pages->currentIndex()};
+        auto* pages = made->findChild<QStackedWidget*>("wizardPages");
+        pagesSeen = {static_cast<WizardPage>(pages->currentIndex())};
         connect(pages, &QStackedWidget::currentChanged, this, [this](int page) {
-            if (pagesSeen.isEmpty() || pagesSeen.last() != page)
-                pagesSeen.append(page);
+            const auto shown = static_cast<WizardPage>(page);
+            if (pagesSeen.isEmpty() || pagesSeen.last() != shown)
+                pagesSeen.append(shown);
         });
         if (onDialog)
             onDialog(*made);
@@ -202,30 +203,30 @@ private slots:
             });
         };
         driver.steps = {
-            {StartPage, nullptr,
+            {WizardPage::Start, nullptr,
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-1-start");
                  press(d, StartButton);
              }},
-            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  versionText = child<QLabel>(d, VersionInfoLabel)->text();
                  saveScreenshot(d, "update-wizard-2-version");
                  press(d, GetUpdateButton);
              }},
-            {WhatsNewPage, [](UpdateWizardDialog& d) { return enabled(d, WhatsNewNextButton); },
+            {WizardPage::WhatsNew, [](UpdateWizardDialog& d) { return enabled(d, WhatsNewNextButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-3-whats-new");
                  press(d, WhatsNewNextButton);
              }},
-            {AgreementPage, nullptr,
+            {WizardPage::Agreement, nullptr,
              [](UpdateWizardDialog& d) {
                  QVERIFY(!enabled(d, AgreementNextButton));
                  child<QRadioButton>(d, AcceptRadio)->click();
                  saveScreenshot(d, "update-wizard-4-agreement");
                  press(d, AgreementNextButton);
              }},
-            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
              [&](UpdateWizardDialog& d) {
                  auto* list = child<QListWidget>(d, ComponentList);
                  for (int i = 0; i < list->count(); ++i)
@@ -236,7 +237,7 @@ private slots:
                  saveScreenshot(d, "update-wizard-5-components");
                  press(d, ComponentsNextButton);
              }},
-            {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-7-end");
                  press(d, RestartButton);
@@ -248,9 +249,11 @@ private slots:
         wizard.showUpdateWizard();
 
         QVERIFY2(driver.steps.isEmpty(),
-                 qPrintable(QString("stopped on page %1").arg(driver.pagesSeen.last())));
-        QCOMPARE(driver.pagesSeen, (QList<int>{StartPage, VersionPage, WhatsNewPage, AgreementPage,
-                                               ComponentsPage, DownloadPage, EndPage}));
+                 qPrintable(QString("stopped on page %1").arg(static_cast<int>(driver.pagesSeen.last()))));
+        QCOMPARE(driver.pagesSeen,
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::WhatsNew,
+                                    WizardPage::Agreement, WizardPage::Components, WizardPage::Download,
+                                    WizardPage::End}));
         QCOMPARE(boxes.texts, QStringList());
         QCOMPARE(versionText,
                  QString("New version found :\nCurrent version : 3.2.0.28\nNew version : 3.2.0.29\n\n"
@@ -281,14 +284,14 @@ private slots:
         WizardDriver driver;
         bool mainWindowHidden = false;
         driver.steps = {
-            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  mainWindowHidden = !program.window().isVisible();
                  press(d, GetUpdateButton);
              }},
-            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
              [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
-            {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) { press(d, RestartButton); }},
         };
         // The program's own dialog, watched by the driver.
@@ -300,7 +303,8 @@ private slots:
         QVERIFY2(mainWindowHidden, "the wizard runs before the main window is shown");
         QCOMPARE(driver.htmlDialogs, QStringList{"Vorlix Pro"});
         QCOMPARE(driver.pagesSeen,
-                 (QList<int>{StartPage, VersionPage, ComponentsPage, DownloadPage, EndPage}));
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Components,
+                                    WizardPage::Download, WizardPage::End}));
         QVERIFY(program.window().isVisible());
         QCOMPARE(readAll(program.folder.filePath("data/vorlix-startup-list.dat")), QByteArray("carnivals"));
         QCOMPARE(program.boxes.texts, QStringList());
