@@ -5,6 +5,7 @@
 #include "gui/ProgramWindows.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFile.h"
+#include "platform/VersionInfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,10 +62,31 @@ void refuseToStart(const QString& reason)
     std::fprintf(stderr, "%s\n", qPrintable(reason));
     QMessageBox::critical(nullptr, QStringLiteral("Vorlix Pro"), reason);
 }
+
+// --help and --version print and end before the desktop is touched, so they work without a
+// display. A line that does not parse here may still hold the toolkit's own options (-platform,
+// -style...), which only QApplication takes out; it is judged again after that.
+std::optional<int> answerWithoutWindow(int argc, char** argv)
+{
+    const QCoreApplication core(argc, argv);
+    QString error;
+    const CommandLine line = CommandLine::parse(QCoreApplication::arguments(), &error);
+    if (!error.isEmpty() || !(line.help || line.version))
+        return std::nullopt;
+    const QString text =
+        line.help ? CommandLine::helpText()
+                  : CommandLine::versionLine(GetAppVersion(QCoreApplication::applicationFilePath())) +
+                        QLatin1Char('\n');
+    std::fputs(qPrintable(text), stdout);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> exitCode = answerWithoutWindow(argc, argv))
+        return *exitCode;
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlix Pro"));
@@ -75,7 +97,9 @@ int main(int argc, char** argv)
     const CommandLine line = CommandLine::parse(QApplication::arguments(), &error);
     if (!error.isEmpty()) {
         refuseToStart(error +
-                      QStringLiteral("\n\nusage: vorlix-pro [--demo] [--site URL] [--update-url URL]"));
+                      QStringLiteral("\n\nusage: vorlix-pro [--demo] [--site URL] [--update-url URL] "
+                                     "[--update-key BASE64] [LIST.bcl]\n(vorlix-pro --help lists every "
+                                     "option)"));
         return 2;
     }
 
@@ -97,9 +121,10 @@ int main(int argc, char** argv)
         writeDemoList(directory->catalog());
     }
 
-    ProgramWindows windows(AppSettings{site,
-                                       line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
-                                       QCoreApplication::applicationFilePath()});
+    ProgramWindows windows(
+        AppSettings{site, line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
+                    QCoreApplication::applicationFilePath(),
+                    line.updateKey.value_or(QString::fromLatin1(BuildConfig::kUpdateKey))});
     windows.start();
     return app.exec();
 }
