@@ -8,4 +8,6 @@ struct AppSettings
     QString site;       // scheme, host and port of the carnival directory
     QString updateUrl;  // the update control file's address; empty offers no update
     QString executable; // the program's own file, for its version record
+    // The publisher's public key (base64) that updates must be signed with; empty checks none.
+    QString updateKey{};
 };

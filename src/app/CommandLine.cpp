@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "update/UpdateSignature.h"
+
 #include <QUrl>
 
 namespace {
@@ -17,6 +19,18 @@ CommandLine CommandLine::parse(const QStringList& arguments, QString* error)
         const QString& argument = arguments[i];
         if (argument == "--demo") {
             line.demo = true;
+            continue;
+        }
+        if (argument == "--update-key") {
+            // A key that cannot be used must stop the program, never leave updates unchecked.
+            const auto key =
+                UpdateSignature::ParsePublicKey(i + 1 < arguments.size() ? arguments[i + 1] : QString());
+            if (!key.isValid()) {
+                *error = QStringLiteral("--update-key needs the publisher's public key in base64: %1")
+                             .arg(key.error);
+                return line;
+            }
+            line.updateKey = arguments[++i].trimmed();
             continue;
         }
         if (argument != "--site" && argument != "--update-url") {

@@ -74,8 +74,10 @@ int main(int argc, char** argv)
     QString error;
     const CommandLine line = CommandLine::parse(QApplication::arguments(), &error);
     if (!error.isEmpty()) {
-        refuseToStart(error +
-                      QStringLiteral("\n\nusage: vorlix-pro [--demo] [--site URL] [--update-url URL]"));
+        refuseToStart(
+            error +
+            QStringLiteral(
+                "\n\nusage: vorlix-pro [--demo] [--site URL] [--update-url URL] [--update-key BASE64]"));
         return 2;
     }
 
@@ -97,9 +99,10 @@ int main(int argc, char** argv)
         writeDemoList(directory->catalog());
     }
 
-    ProgramWindows windows(AppSettings{site,
-                                       line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
-                                       QCoreApplication::applicationFilePath()});
+    ProgramWindows windows(
+        AppSettings{site, line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
+                    QCoreApplication::applicationFilePath(),
+                    line.updateKey.value_or(QString::fromLatin1(BuildConfig::kUpdateKey))});
     windows.start();
     return app.exec();
 }
