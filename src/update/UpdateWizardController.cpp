@@ -168,7 +168,8 @@ void UpdateWizardController::showVersionPage()
     if (endIfClosedDuringStep())
         return;
     m_view->showPage(WizardPage::Version);
-    QString text = m_texts.CannotConnect + u'\n' + m_texts.NoUpdateOnServer;
+    QString text = m_engine.ControlFileUnverified ? m_texts.NotVerified
+                                                  : m_texts.CannotConnect + u'\n' + m_texts.NoUpdateOnServer;
     bool offered = false;
     if (fetched) {
         const UpdateVerdict verdict = m_engine.EvaluateUpdate();

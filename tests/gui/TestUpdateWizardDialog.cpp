@@ -2,6 +2,7 @@
 // Set VORLIX_SCREENSHOT_DIR to keep a picture of every page.
 
 #include "ProgramHarness.h"
+#include "app/CommandLine.h"
 #include "gui/QtDesktop.h"
 #include "gui/UpdateWizardDialog.h"
 #include "mock/FakeFolders.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -124,6 +126,57 @@ void press(UpdateWizardDialog& dialog, const QString& button)
 }
 
 constexpr qsizetype kHiddenSize = 3 * 1024 * 1024;
+
+/// Runs the publisher's tool; its output, or empty when it failed.
+QByteArray runSignTool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(VORLIX_SIGN_PROGRAM), arguments);
+    const bool done = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+                      process.exitCode() == 0;
+    return done ? process.readAllStandardOutput() : QByteArray();
+}
+
+/// A release published as the README tells: a key pair, the file's digest in its section, the
+/// control file signed last. Holds the public key as vorlix-sign printed it.
+struct SignedRelease
+{
+    QTemporaryDir keys;
+    QTemporaryDir updates;
+    const QString keyFile = keys.filePath("release.key");
+    const QString publicKey = QString::fromLatin1(runSignTool({"keygen", keyFile}));
+
+    bool publish(const QString& at)
+    {
+        if (publicKey.isEmpty() || !writeFile(updates.filePath("signed-list.dat"), "signed carnivals"))
+            return false;
+        const QByteArray digest = runSignTool({"digest", updates.filePath("signed-list.dat")}).trimmed();
+        const QString control = updates.filePath("vorlix.inf");
+        return !digest.isEmpty() &&
+               writeFile(control,
+                         ("[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + at +
+                          "signed-list.dat\r\ndescr=Carnival list\r\ntargetdir={APP}/data\r\nsha256=")
+                                 .toUtf8() +
+                             digest + "\r\n") &&
+               !runSignTool({"sign", keyFile, control}).isEmpty() && QFile::exists(control + ".sig");
+    }
+
+    /// Changes one byte of a published file, as a server or a network in between could.
+    bool change(const QString& name)
+    {
+        QByteArray bytes = readAll(updates.filePath(name));
+        bytes[bytes.size() - 3] = char(bytes[bytes.size() - 3] ^ 1);
+        return writeFile(updates.filePath(name), bytes);
+    }
+};
+
+/// The key as the program's command line takes it.
+QString keyFromCommandLine(const QString& printed)
+{
+    QString error;
+    const CommandLine line = CommandLine::parse({"vorlix-pro", "--update-key", printed}, &error);
+    return error.isEmpty() ? line.updateKey.value_or(QString()) : error;
+}
 } // namespace
 
 class TestUpdateWizardDialog final : public QObject
@@ -308,6 +361,94 @@ private slots:
         QVERIFY(program.window().isVisible());
         QCOMPARE(readAll(program.folder.filePath("data/vorlix-startup-list.dat")), QByteArray("carnivals"));
         QCOMPARE(program.boxes.texts, QStringList());
+    }
+
+    // The publisher's way end to end: vorlix-sign makes the key, the digest and the signature; the
+    // program, given the key on its command line, installs the release, and nothing of it once one
+    // byte of its file has changed on the server.
+    void aSignedReleaseInstallsOnlyAsSigned_data()
+    {
+        QTest::addColumn<bool>("fileChanged");
+        QTest::addColumn<QList<WizardPage>>("pages");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("as signed") << false
+                                   << QList<WizardPage>{WizardPage::Start, WizardPage::Version,
+                                                        WizardPage::Components, WizardPage::Download,
+                                                        WizardPage::End}
+                                   << QStringList();
+        QTest::newRow("one byte of the file changed")
+            << true
+            << QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Components,
+                                 WizardPage::Download}
+            << QStringList{"Failed to download updates"};
+    }
+
+    void aSignedReleaseInstallsOnlyAsSigned()
+    {
+        QFETCH(bool, fileChanged);
+        QFETCH(QList<WizardPage>, pages);
+        QFETCH(QStringList, boxes);
+        SignedRelease release;
+        ProgramHarness program(CarnivalCatalog::sample(), 0, "/21214/updates/vorlix.inf",
+                               keyFromCommandLine(release.publicKey));
+        program.directory.setUpdatesFolder(release.updates.path());
+        QVERIFY(release.publish(program.site + "/21214/updates/"));
+        if (fileChanged)
+            QVERIFY(release.change("signed-list.dat"));
+
+        WizardDriver driver;
+        driver.steps = {
+            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+             [](UpdateWizardDialog& d) { press(d, GetUpdateButton); }},
+            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+             [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
+            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+             [](UpdateWizardDialog& d) { press(d, RestartButton); }},
+        };
+        program.form().updateWizard.setDialogFactory(
+            [&](UpdateWizardController& logic) { return driver.make(logic); });
+        QVERIFY(program.start());
+
+        QCOMPARE(driver.pagesSeen, pages);
+        QCOMPARE(program.boxes.texts, boxes);
+        QCOMPARE(QFile::exists(program.folder.filePath("data/signed-list.dat")), !fileChanged);
+        if (!fileChanged)
+            QCOMPARE(readAll(program.folder.filePath("data/signed-list.dat")),
+                     QByteArray("signed carnivals"));
+        QVERIFY(program.window().isVisible());
+    }
+
+    // A control file changed after signing: nothing at start; a check on request says why.
+    void aChangedControlFileIsNotVerified()
+    {
+        SignedRelease release;
+        ProgramHarness program(CarnivalCatalog::sample(), 0, "/21214/updates/vorlix.inf",
+                               keyFromCommandLine(release.publicKey));
+        program.directory.setUpdatesFolder(release.updates.path());
+        QVERIFY(release.publish(program.site + "/21214/updates/"));
+        QVERIFY(release.change("vorlix.inf"));
+
+        WizardDriver driver;
+        QString versionText;
+        driver.steps = {{WizardPage::Version,
+                         [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+                         [&](UpdateWizardDialog& d) {
+                             versionText = child<QLabel>(d, VersionInfoLabel)->text();
+                             QCOMPARE(child<QPushButton>(d, GetUpdateButton)->text(), QString("Exit"));
+                             press(d, GetUpdateButton);
+                         }}};
+        program.form().updateWizard.setDialogFactory(
+            [&](UpdateWizardController& logic) { return driver.make(logic); });
+        QVERIFY(program.start());
+        QVERIFY2(!driver.dialog, "no wizard at start");
+        QVERIFY(program.window().isVisible());
+
+        program.form().checkForUpdates();
+        QVERIFY(driver.steps.isEmpty());
+        QCOMPARE(versionText,
+                 QString("The update information could not be verified. Nothing was installed."));
+        QCOMPARE(program.boxes.texts, QStringList());
+        QVERIFY(!QFile::exists(program.folder.filePath("data/signed-list.dat")));
     }
 };
 
