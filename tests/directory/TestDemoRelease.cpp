@@ -60,7 +60,8 @@ private slots:
         wizard.showUpdateWizard();
         QCOMPARE(view->faults, QStringList());
         QCOMPARE(view->pages,
-                 (QList<int>{StartPage, VersionPage, WhatsNewPage, ComponentsPage, DownloadPage, EndPage}));
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::WhatsNew,
+                                    WizardPage::Components, WizardPage::Download, WizardPage::End}));
         QCOMPARE(view->lines(WhatsNewMemo).value(0), QString("Signed demo update"));
         QCOMPARE(rig.desktop.messages, QStringList());
         QVERIFY(readAll(rig.path("app/") + DemoRelease::kInstalledFile).startsWith("This file came with"));
