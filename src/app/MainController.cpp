@@ -67,9 +67,17 @@ void MainController::start()
     });
 }
 
+bool MainController::confirmClose()
+{
+    bool closing = false;
+    dispatch([this, &closing] { closing = listFiles.offerToSaveChanges(); });
+    return closing;
+}
+
 void MainController::close()
 {
     m_submitter.stopForClose();
+    rememberPostDetails();
     dispatch([this] { saveState(); });
 }
 
@@ -107,6 +115,54 @@ void MainController::setListTotal(const CarnivalList& grid, const QString& label
     controls.setText(label, QString::number(grid.rows()));
 }
 
+// An opened list sets the form to its first row, as selecting that row does.
+void MainController::openList()
+{
+    if (listFiles.openList() && !currentList.isBlankRow(currentList.currentRow()))
+        selectionChanged(Tab::CurrentList);
+}
+
+void MainController::saveActiveList()
+{
+    m_activeTab == 0 ? listFiles.saveCurrentList() : listFiles.saveNewList();
+}
+
+void MainController::saveActiveListAs()
+{
+    m_activeTab == 0 ? listFiles.saveCurrentListAs() : listFiles.saveNewListAs();
+}
+
+// Only the form's own fields are the post's details; a page that cannot be read keeps what was.
+void MainController::rememberPostDetails()
+{
+    try {
+        if (currentListView.LocationURL() == submitPageAddress())
+            postDetails.remember(currentListView);
+    } catch (const PageError&) {
+    }
+}
+
+void MainController::firstViewLoaded()
+{
+    pageLoaded(Tab::CurrentList);
+    if (currentListView.LocationURL() == submitPageAddress())
+        postDetails.pageLoaded(currentListView);
+}
+
+void MainController::refreshPage(Tab tab)
+{
+    if (tab == Tab::CurrentList)
+        rememberPostDetails();
+    m_page.Refresh(formTab(tab));
+}
+
+void MainController::resetPage(Tab tab)
+{
+    if (tab == Tab::CurrentList)
+        rememberPostDetails();
+    m_page.Reset(formTab(tab));
+}
+
 void MainController::deleteRow(Tab tab)
 {
     const FormTab& form = formTab(tab);
@@ -142,16 +198,21 @@ void MainController::checkInactives()
 void MainController::openHelp()
 {
     const QString path = QDir::current().filePath(kHelpDocument);
-    if (QFileInfo::exists(path))
-        desktop.openDocument(path);
-    else
+    if (QFileInfo::exists(path)) {
+        if (!desktop.openDocument(path))
+            desktop.showMessage(
+                QStringLiteral("No program could open the help document.\n\nOpen it by hand:\n") +
+                QDir::toNativeSeparators(path));
+    } else
         desktop.showMessage(
             QStringLiteral("The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro"));
 }
 
 void MainController::openLink(const QString& address)
 {
-    desktop.openDocument(address); // the outcome is ignored: no browser, no message
+    if (!desktop.openDocument(address))
+        desktop.showMessage(
+            QStringLiteral("No web browser could open the page.\n\nOpen this address by hand:\n") + address);
 }
 
 void MainController::openFaqs()
@@ -220,7 +281,7 @@ FormTab MainController::secondTab()
 void MainController::connectViews()
 {
     connect(&currentListView, &BrowserView::pageLoaded, this,
-            [this] { dispatch([this] { pageLoaded(Tab::CurrentList); }); });
+            [this] { dispatch([this] { firstViewLoaded(); }); });
     connect(&newListView, &BrowserView::pageLoaded, this,
             [this] { dispatch([this] { pageLoaded(Tab::NewList); }); });
     connect(&currentListView, &BrowserView::navigationStateChanged, this, [this](int command, bool enable) {

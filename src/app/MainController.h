@@ -10,6 +10,7 @@
 #include "site/CarnivalOptions.h"
 #include "site/FormTab.h"
 #include "site/PageAccess.h"
+#include "site/PostDetails.h"
 #include "site/ScratchValues.h"
 #include "site/SubmitPage.h"
 #include "site/Submitter.h"
@@ -45,6 +46,8 @@ public:
     bool duplicateFound = false;
     ScratchValues scratch;
     ListFiles listFiles{desktop, currentList, newList, controls};
+    /// The post's details that the first tab's form gets back whenever it loads empty.
+    PostDetails postDetails;
     SystemFolders folders;
     UpdateEngine updateEngine{desktop, network, folders};
     /// Runs over a dialog that the windows provide; without one it shows nothing.
@@ -63,6 +66,8 @@ public:
 
     // Start-up and close.
     void start();
+    /// Before the window closes: offers to save the lists' changes; false keeps the window open.
+    bool confirmClose();
     void close();
 
     // Keys: a typed character (seen before the focused control) and F1.
@@ -75,9 +80,12 @@ public:
     // Lists.
     void deleteRow(Tab tab);
     void clearList(Tab tab);
-    void openList() { listFiles.openList(); }
+    void openList();
     void saveCurrentList() { listFiles.saveCurrentList(); }
     void saveNewList() { listFiles.saveNewList(); }
+    /// File > Save and Save As act on the active tab's list.
+    void saveActiveList();
+    void saveActiveListAs();
 
     // Search: Check Inactives, and both Quick Finder buttons.
     void checkInactives();
@@ -94,7 +102,11 @@ public:
 
     void reopenLastList() { listFiles.reopenLastList(); }
     void saveState() { listFiles.saveState(); }
-    void submitFromCurrentRow() { m_submitter.submitFromCurrentRow(); }
+    void submitFromCurrentRow()
+    {
+        rememberPostDetails();
+        m_submitter.submitFromCurrentRow();
+    }
     void setCarnival(const QString& ref, BrowserView& view) { m_page.setCarnival(ref, view); }
 
     // Carnival and category options; each tab's view of the form and its buttons.
@@ -107,12 +119,20 @@ public:
     {
         m_page.navigationStateChanged(formTab(tab), command, enable);
     }
-    void refreshPage(Tab tab) { m_page.Refresh(formTab(tab)); }
-    void resetPage(Tab tab) { m_page.Reset(formTab(tab)); }
+    void refreshPage(Tab tab);
+    void resetPage(Tab tab);
 
     // Submitting the post to the current list's carnivals.
-    void autoSubmit() { m_submitter.autoSubmit(); }
-    void manualSubmit() { m_submitter.manualSubmit(); }
+    void autoSubmit()
+    {
+        rememberPostDetails();
+        m_submitter.autoSubmit();
+    }
+    void manualSubmit()
+    {
+        rememberPostDetails();
+        m_submitter.manualSubmit();
+    }
 
 signals:
     /// The Quick Finder window's add-button caption changed with the active tab.
@@ -124,6 +144,8 @@ signals:
 private:
     void setListTotal(const CarnivalList& grid, const QString& label);
     void openLink(const QString& address);
+    void rememberPostDetails();
+    void firstViewLoaded();
 
     AppSettings m_settings;
     int m_activeTab = 0;

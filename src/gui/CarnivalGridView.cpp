@@ -4,11 +4,13 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 constexpr int kColumnWidth = 260;
-}
+constexpr int kVisibleColumns = 2; // carnival and category names
+} // namespace
 
 CarnivalGridView::CarnivalGridView(CarnivalList& list, const QString& name, QWidget* parent)
     : QTableView(parent), m_list(list)
@@ -27,6 +29,12 @@ CarnivalGridView::CarnivalGridView(CarnivalList& list, const QString& name, QWid
     verticalHeader()->setDefaultSectionSize(18);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     setWordWrap(false);
+    // Tab leaves the grid for the next control; the arrows move between rows.
+    setTabKeyNavigation(false);
+    // The ref columns are never shown; the category column takes what the grid's width leaves.
+    showNameColumnsOnly();
+    connect(&list, &QAbstractItemModel::modelReset, this, &CarnivalGridView::showNameColumnsOnly);
+    connect(&list, &QAbstractItemModel::columnsInserted, this, &CarnivalGridView::showNameColumnsOnly);
 
     connect(&list, &CarnivalList::currentRowChanged, this, &CarnivalGridView::followCurrentRow);
     // Rows that come and go move the view's index by themselves; the list's current row decides.
@@ -36,6 +44,27 @@ CarnivalGridView::CarnivalGridView(CarnivalList& list, const QString& name, QWid
     connect(&list, &QAbstractItemModel::rowsRemoved, this, follow);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CarnivalGridView::takeUsersRow);
     followCurrentRow(list.currentRow());
+}
+
+// Only the names are the user's to see: refs (and any column a file added) stay hidden, and the
+// two name columns fill the grid's width exactly, so that nothing scrolls sideways.
+void CarnivalGridView::showNameColumnsOnly()
+{
+    for (int column = kVisibleColumns; column < model()->columnCount(); ++column)
+        setColumnHidden(column, true);
+    fitNameColumns();
+}
+
+void CarnivalGridView::fitNameColumns()
+{
+    horizontalHeader()->resizeSection(0, kColumnWidth);
+    horizontalHeader()->resizeSection(1, std::max(kColumnWidth / 2, viewport()->width() - kColumnWidth));
+}
+
+void CarnivalGridView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    fitNameColumns();
 }
 
 void CarnivalGridView::followCurrentRow(int row)

@@ -21,8 +21,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showNameColumnsOnly();
+    void fitNameColumns();
     void followCurrentRow(int row);
     void takeUsersRow(const QModelIndex& current);
 

@@ -2,9 +2,11 @@
 
 #include "app/MainController.h"
 #include "gui/CarnivalGridView.h"
+#include "gui/GroupStretcher.h"
 #include "platform/ControlNames.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -66,6 +68,10 @@ MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWi
         if (now && m_pages->isAncestorOf(now) && !wasInside)
             run([this] { m_form.tabsFocused(); });
     });
+    connect(&m_form.listFiles.currentListChanges(), &UnsavedChanges::changed, this,
+            &MainWindow::showUnsavedChanges);
+    connect(&m_form.listFiles.newListChanges(), &UnsavedChanges::changed, this,
+            &MainWindow::showUnsavedChanges);
     connect(&m_form.controls, &ControlStates::changed, this, &MainWindow::showControlState);
     for (const QString& control : m_form.controls.controls())
         showControlState(control);
@@ -104,8 +110,37 @@ void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
+    const auto fileItem = [this, file](const QString& name, const QString& text, const QKeySequence& keys,
+                                       std::function<void()> handler) {
+        QAction* action = file->addAction(text);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+    };
+    fileItem(QStringLiteral("openListAction"), QStringLiteral("&Open List..."),
+             QKeySequence(Qt::CTRL | Qt::Key_O), [this] { m_form.openList(); });
+    fileItem(QStringLiteral("saveAction"), QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+             [this] { m_form.saveActiveList(); });
+    fileItem(QStringLiteral("saveAsAction"), QStringLiteral("Save &As..."),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { m_form.saveActiveListAs(); });
+    file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("Exit1"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // Keys without a menu item of their own.
+    const auto windowKey = [this](const QString& name, const QKeySequence& keys,
+                                  std::function<void()> handler) {
+        auto* action = new QAction(this);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+    };
+    windowKey(QStringLiteral("quickFinderAction"), QKeySequence(Qt::CTRL | Qt::Key_F),
+              [this] { m_form.showQuickFinder(); });
+    windowKey(QStringLiteral("refreshAction"), QKeySequence(Qt::Key_F5),
+              [this] { m_form.refreshPage(m_form.activeTab() == 0 ? Tab::CurrentList : Tab::NewList); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
@@ -138,7 +173,7 @@ QWidget* MainWindow::tabWithGroup(const QString& tabName, const QString& groupNa
 
     auto* box = new QGroupBox(caption, tab);
     box->setObjectName(groupName);
-    box->setFixedSize(662, 236);
+    box->setFixedSize(662, 236); // grows with the window (GroupStretcher)
     layout->addWidget(box, 0, Qt::AlignLeft);
 
     auto* panel = new QWidget(tab);
@@ -213,6 +248,7 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
         submitting->setFont(big);
     }
     submitting->adjustSize();
+    new GroupStretcher(box, m_grid1, this);
     return tab;
 }
 
@@ -243,6 +279,7 @@ QWidget* MainWindow::buildNewListTab(QWidget* view)
     addButton(box, QStringLiteral("newListRefreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
     addButton(box, QStringLiteral("newListResetPageButton"), QStringLiteral("Reset Page"),
               {213, 210, 75, 20});
+    new GroupStretcher(box, m_grid2, this);
     return tab;
 }
 
@@ -352,8 +389,18 @@ void MainWindow::handleEnter()
     run([this] { m_form.keyTyped(kEnter); });
 }
 
+void MainWindow::showUnsavedChanges()
+{
+    setWindowTitle(m_form.listFiles.hasUnsavedChanges() ? QStringLiteral("Vorlix Pro 3*")
+                                                        : QStringLiteral("Vorlix Pro 3"));
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_form.confirmClose()) {
+        event->ignore();
+        return;
+    }
     m_form.close();
     event->accept();
 }

@@ -47,6 +47,7 @@ private:
     void buildMenus();
     void connectButtons();
     void showControlState(const QString& control);
+    void showUnsavedChanges();
     bool isInsideBrowser(QObject* object) const;
     void handleEnter();
 

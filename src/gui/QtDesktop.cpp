@@ -115,7 +115,9 @@ QString QtDesktop::openFileName(const QString& title, const QList<FileFilter>& f
 
 QString QtDesktop::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString& folder)
 {
-    return QFileDialog::getSaveFileName(m_window, title, folder, filterText(filters));
+    // The logic asks before it replaces another file, after it has added the extension.
+    return QFileDialog::getSaveFileName(m_window, title, folder, filterText(filters), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 void QtDesktop::processEvents()

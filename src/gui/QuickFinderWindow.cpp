@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -125,9 +126,31 @@ void QuickFinderWindow::build()
 
 void QuickFinderWindow::showInFront()
 {
+    if (!isVisible())
+        placeBesideOwner();
+    // Shown again, the keyword is selected: typing replaces it.
+    m_keyword->selectAll();
     show();
     raise();
     activateWindow();
+}
+
+QPoint QuickFinderWindow::placeBeside(const QRect& owner, const QSize& size, const QRect& screen)
+{
+    const int top = std::max(screen.top(), owner.top());
+    if (owner.right() + size.width() <= screen.right())
+        return {owner.right() + 1, top};
+    if (owner.left() - size.width() >= screen.left())
+        return {owner.left() - size.width(), top};
+    return {screen.right() + 1 - size.width(), top};
+}
+
+void QuickFinderWindow::placeBesideOwner()
+{
+    const QWidget* owner = parentWidget();
+    if (!owner || !owner->isVisible() || !owner->screen())
+        return;
+    move(placeBeside(owner->frameGeometry(), frameGeometry().size(), owner->screen()->availableGeometry()));
 }
 
 void QuickFinderWindow::showControlState(const QString& control)

@@ -21,6 +21,9 @@ public:
 
     /// Shows the window at the front (both Quick Finder buttons of the main window).
     void showInFront();
+    /// Where the window stands when shown: beside the owner window, not over its list; right of
+    /// it, else left of it, else at the screen's right edge.
+    static QPoint placeBeside(const QRect& owner, const QSize& size, const QRect& screen);
 
 protected:
     bool event(QEvent* event) override;
@@ -28,6 +31,7 @@ protected:
 
 private:
     void build();
+    void placeBesideOwner();
     void showControlState(const QString& control);
     void followCurrentRow(int row);
     void takeUsersSelection();

@@ -9,6 +9,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -130,6 +131,28 @@ const char* const kHtmlCheck = R"JS(
 (() => { const t = document.contentType; return !!document.documentElement && (t === 'text/html' || t === 'application/xhtml+xml'); })()
 )JS";
 
+// Enter in a one-line field would post the form straight to the directory, unchecked and
+// unrecorded: the page is submitted only through the program's own click on its button.
+const char kNoSubmitOnEnter[] = R"JS(
+document.addEventListener('keydown', (event) => {
+    const field = event.target;
+    if (event.key !== 'Enter' || !(field instanceof HTMLInputElement)) return;
+    if (['submit', 'button', 'reset', 'image'].includes(field.type)) return;
+    event.preventDefault();
+}, true);
+)JS";
+
+QWebEngineScript noSubmitOnEnterScript()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("noSubmitOnEnter"));
+    script.setSourceCode(QString::fromUtf8(kNoSubmitOnEnter));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(kScriptWorld);
+    script.setRunsOnSubFrames(true);
+    return script;
+}
+
 QString jsonLiteral(const QJsonArray& array)
 {
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
@@ -148,6 +171,7 @@ WebEngineBrowserView::WebEngineBrowserView(QWebEngineProfile* profile, QObject* 
 {
     auto* page = new SingleWindowPage(profile ? profile : programProfile(), m_view);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    page->scripts().insert(noSubmitOnEnterScript());
     m_view->setPage(page);
     connect(page, &QWebEnginePage::loadStarted, this, &WebEngineBrowserView::onLoadStarted);
     connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowserView::onLoadFinished);

@@ -1,17 +1,21 @@
 // Program entry: the main window, the About box and the Quick Finder window, in that order.
 #include "app/BuildConfig.h"
 #include "app/CommandLine.h"
+#include "app/MainController.h"
 #include "directory/CarnivalDirectory.h"
 #include "directory/DemoRelease.h"
 #include "gui/ProgramWindows.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFile.h"
+#include "lists/StateFile.h"
 #include "platform/VersionInfo.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <optional>
@@ -30,21 +34,29 @@ void enterDemoFolder()
     QDir::setCurrent(folder);
 }
 
+const QString kDemoList = QStringLiteral("Demo Carnivals.bcl");
+constexpr int kDemoEntries = 6;
+constexpr int kExpiredDemoEntry = 2;
+
+// One carnival of the demo list has expired, so that Check Inactives has something to find.
+void expireDemoCarnival(CarnivalDirectory& directory)
+{
+    const QList<Carnival> carnivals = directory.catalog().carnivals();
+    if (carnivals.size() > kExpiredDemoEntry)
+        directory.expire({carnivals.at(kExpiredDemoEntry).ref});
+}
+
 // A first list to open, made from the directory's carnivals; a list the user changed is kept.
 void writeDemoList(const CarnivalCatalog& catalog)
 {
-    const QString name = QStringLiteral("Demo Carnivals.bcl");
-    if (QFile::exists(name))
+    if (QFile::exists(kDemoList))
         return;
-    constexpr int kEntries = 5;
     CarnivalList list(QStringLiteral("DemoList"));
-    list.setRows(kEntries + 1);
+    list.setRows(kDemoEntries + 1);
     int row = 0;
     for (const Carnival& carnival : catalog.carnivals()) {
-        if (row == kEntries)
+        if (row == kDemoEntries)
             break;
-        if (carnival.expired)
-            continue;
         const bool hasCategory = !carnival.categories.isEmpty();
         list.setEntry(row++, {carnival.name,
                               hasCategory ? carnival.categories.first().name : QStringLiteral("No Category"),
@@ -52,7 +64,7 @@ void writeDemoList(const CarnivalCatalog& catalog)
                               QString::number(hasCategory ? carnival.categories.first().ref : 0)});
     }
     try {
-        SaveTabDelimited(name, list);
+        SaveTabDelimited(kDemoList, list);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "The demo list was not written: %s\n", error.what());
     }
@@ -71,6 +83,18 @@ void useDemoRelease(CarnivalDirectory& directory, QString& updateUrl, QString& u
     }
     updateUrl = release.controlFileUrl;
     updateKey = release.publicKey;
+}
+
+// The demo's first start opens the sample list; later starts reopen the list last used.
+void openDemoListAtStart()
+{
+    if (QFile::exists(StateFile::path()) || !QFile::exists(kDemoList))
+        return;
+    try {
+        StateFile::write(QFileInfo(kDemoList).absoluteFilePath());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "The demo list is not opened at start: %s\n", error.what());
+    }
 }
 
 // A program started from a desktop launcher has no terminal: say why it ends in a box as well.
@@ -136,13 +160,17 @@ int main(int argc, char** argv)
                     qPrintable(base));
         std::fflush(stdout);
         site = line.site.value_or(base);
+        expireDemoCarnival(*directory);
         enterDemoFolder();
         writeDemoList(directory->catalog());
         if (!line.updateUrl)
             useDemoRelease(*directory, updateUrl, updateKey);
+        openDemoListAtStart();
     }
 
     ProgramWindows windows(AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey});
+    windows.form().postDetails.keepIn(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                                      QStringLiteral("/post-details.json"));
     windows.start();
     return app.exec();
 }

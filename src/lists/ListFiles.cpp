@@ -12,12 +12,28 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <functional>
+
 namespace {
 const QString kConvertTitle = QStringLiteral("VorlixPro v3");
 const QString kConvertQuestion =
     QStringLiteral("You are using an list from a previous version of VorlixPro\nWould you like to convert to "
                    "the new format now?");
 const QString kListExtension = QStringLiteral(".bcl");
+const QString kTitle = QStringLiteral("Vorlix Pro");
+
+QString savedMessage(const QString& name, int carnivals)
+{
+    return QStringLiteral("Saved %1 (%2 carnivals)").arg(name).arg(carnivals);
+}
+
+int carnivalCount(const CarnivalList& list)
+{
+    int count = 0;
+    for (int row = 0; row < list.rows(); ++row)
+        count += list.isBlankRow(row) ? 0 : 1;
+    return count;
+}
 
 QList<Desktop::FileFilter> openFilters()
 {
@@ -92,6 +108,7 @@ void ListFiles::reopenLastList()
     loadCurrentList(lines);
     if (!m_listFile)
         setListFile(*path);
+    m_currentChanges.markSaved();
 }
 
 void ListFiles::convertOldList(const QString& path, const QStringList& lines)
@@ -108,6 +125,7 @@ void ListFiles::convertOldList(const QString& path, const QStringList& lines)
     LoadFile(path, ListFile::kDelimiter, m_current);
     if (!m_listFile)
         setListFile(path);
+    m_currentChanges.markSaved();
 }
 
 void ListFiles::saveState()
@@ -116,23 +134,32 @@ void ListFiles::saveState()
         StateFile::write(*m_listFile);
 }
 
-void ListFiles::openList()
+bool ListFiles::openList()
 {
     const QString path =
-        m_desktop.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(), QDir::currentPath());
+        m_desktop.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(), startFolder());
     if (path.isEmpty())
-        return;
+        return false;
     // Read first: a file that cannot be read must not cost the user the list on screen.
     const QStringList lines = ListFile::readLines(path);
     clearCurrentList();
     loadCurrentList(lines);
     setListFile(path);
     setListTotal();
+    m_currentChanges.markSaved();
+    return true;
 }
 
-std::optional<QString> ListFiles::askSaveFileName()
+// The folder of the current list's file, else the working folder.
+QString ListFiles::startFolder() const
 {
-    QString path = m_desktop.saveFileName(QStringLiteral("Save file"), saveFilters(), QDir::currentPath());
+    return m_listFile ? QFileInfo(*m_listFile).absolutePath() : QDir::currentPath();
+}
+
+// start is a folder, or a file whose name the dialog fills in.
+std::optional<QString> ListFiles::askSaveFileName(const QString& start)
+{
+    QString path = m_desktop.saveFileName(QStringLiteral("Save file"), saveFilters(), start);
     if (path.isEmpty())
         return std::nullopt;
     if (!QFileInfo(path).fileName().contains(u'.'))
@@ -140,17 +167,98 @@ std::optional<QString> ListFiles::askSaveFileName()
     return path;
 }
 
-void ListFiles::saveCurrentList()
+// Writing over the list's own file is what Save is for; any other existing file is asked about.
+bool ListFiles::mayReplace(const QString& path, const std::optional<QString>& ownFile)
 {
-    const std::optional<QString> path = askSaveFileName();
-    if (!path)
-        return;
-    SaveTabDelimited(*path, m_current);
-    setListFile(*path);
+    const QFileInfo target(path);
+    if (!target.exists() || (ownFile && QFileInfo(*ownFile) == target))
+        return true;
+    return m_desktop.askYesNo(
+        kTitle, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target.fileName()),
+        Desktop::Icon::Warning);
 }
 
-void ListFiles::saveNewList()
+void ListFiles::reportSaved(const QString& path, const CarnivalList& list)
 {
-    if (const std::optional<QString> path = askSaveFileName())
-        SaveTabDelimited(*path, m_new);
+    m_controls.setText(Controls::StatusBar, savedMessage(listNameOf(path), carnivalCount(list)));
+}
+
+bool ListFiles::saveCurrentListFrom(const QString& start)
+{
+    const std::optional<QString> path = askSaveFileName(start);
+    if (!path || !mayReplace(*path, m_listFile))
+        return false;
+    SaveTabDelimited(*path, m_current);
+    setListFile(*path);
+    m_currentChanges.markSaved();
+    reportSaved(*path, m_current);
+    return true;
+}
+
+bool ListFiles::saveCurrentList()
+{
+    return saveCurrentListFrom(m_listFile.value_or(startFolder()));
+}
+
+bool ListFiles::saveCurrentListAs()
+{
+    return saveCurrentListFrom(startFolder());
+}
+
+bool ListFiles::saveNewListFrom(const QString& start)
+{
+    const std::optional<QString> path = askSaveFileName(start);
+    if (!path || !mayReplace(*path, m_newListFile))
+        return false;
+    SaveTabDelimited(*path, m_new);
+    m_newListFile = QFileInfo(*path).absoluteFilePath();
+    m_newChanges.markSaved();
+    reportSaved(*path, m_new);
+    return true;
+}
+
+bool ListFiles::saveNewList()
+{
+    return saveNewListFrom(m_newListFile.value_or(startFolder()));
+}
+
+bool ListFiles::saveNewListAs()
+{
+    return saveNewListFrom(m_newListFile ? QFileInfo(*m_newListFile).absolutePath() : startFolder());
+}
+
+// A named list that changed, or an unnamed one that holds carnivals.
+bool ListFiles::currentListNeedsSaving() const
+{
+    return m_currentChanges.isModified() && (m_listFile || !m_current.isEmptyList());
+}
+
+bool ListFiles::newListNeedsSaving() const
+{
+    return m_newChanges.isModified() && !m_new.isEmptyList();
+}
+
+bool ListFiles::hasUnsavedChanges() const
+{
+    return currentListNeedsSaving() || newListNeedsSaving();
+}
+
+bool ListFiles::offerToSaveChanges()
+{
+    const auto offer = [this](const QString& name, const std::function<bool()>& save) {
+        const Desktop::Answer answer =
+            m_desktop.ask(kTitle, QStringLiteral("Save changes to %1?").arg(name),
+                          {Desktop::Answer::Save, Desktop::Answer::Discard, Desktop::Answer::Cancel});
+        if (answer == Desktop::Answer::Discard)
+            return true;
+        return answer == Desktop::Answer::Save && save();
+    };
+    if (currentListNeedsSaving() &&
+        !offer(listName().value_or(QStringLiteral("the current list")), [this] { return saveCurrentList(); }))
+        return false;
+    if (newListNeedsSaving() &&
+        !offer(m_newListFile ? listNameOf(*m_newListFile) : QStringLiteral("the new list"),
+               [this] { return saveNewList(); }))
+        return false;
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/UnsavedChanges.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,12 +24,26 @@ public:
     /// Close: names the current list's file in the state file; without one it is left as it is.
     void saveState();
 
-    /// Open List. A file that cannot be read leaves the list, its name and its file as they were.
-    void openList();
-    /// Save: writes the current list and makes the saved file the current list's file.
-    void saveCurrentList();
-    /// Save List: writes the new list and changes nothing else.
-    void saveNewList();
+    /// Open List; true when a list was opened. A file that cannot be read leaves the list, its name
+    /// and its file as they were.
+    bool openList();
+    /// Save: asks for a file, starting from the current list's own, writes the current list and
+    /// makes the saved file the current list's file. True when the list was written.
+    bool saveCurrentList();
+    /// Save As: the same, but asks for a new name in the list's folder.
+    bool saveCurrentListAs();
+    /// Save List: writes the new list and changes nothing else; the dialog offers its last file.
+    bool saveNewList();
+    /// Save As on the second tab: Save List asking for a new name.
+    bool saveNewListAs();
+
+    /// Before the window closes: asks "Save changes to <list name>?" for each list with changes
+    /// that would be lost. False when the user cancelled (or a save did not happen).
+    bool offerToSaveChanges();
+    /// True when closing now would lose a change of either list.
+    bool hasUnsavedChanges() const;
+    const UnsavedChanges& currentListChanges() const { return m_currentChanges; }
+    const UnsavedChanges& newListChanges() const { return m_newChanges; }
 
     /// The list-name label's line: none until a list is loaded, opened or saved.
     std::optional<QString> listName() const;
@@ -42,7 +58,14 @@ private:
     void clearCurrentList();
     void loadCurrentList(const QStringList& lines);
     void convertOldList(const QString& path, const QStringList& lines);
-    std::optional<QString> askSaveFileName();
+    std::optional<QString> askSaveFileName(const QString& start);
+    bool mayReplace(const QString& path, const std::optional<QString>& ownFile);
+    void reportSaved(const QString& path, const CarnivalList& list);
+    bool saveCurrentListFrom(const QString& start);
+    bool saveNewListFrom(const QString& start);
+    bool currentListNeedsSaving() const;
+    bool newListNeedsSaving() const;
+    QString startFolder() const;
     void setListTotal();
 
     Desktop& m_desktop;
@@ -50,4 +73,7 @@ private:
     CarnivalList& m_new;
     ControlStates& m_controls;
     std::optional<QString> m_listFile;
+    std::optional<QString> m_newListFile; // where the new list was last saved
+    UnsavedChanges m_currentChanges{m_current};
+    UnsavedChanges m_newChanges{m_new};
 };

@@ -1,12 +1,14 @@
 #include "TestPaths.h"
 #include "app/BuildConfig.h"
 #include "app/MainController.h"
+#include "lists/ListFile.h"
 #include "lists/RowOperations.h"
 #include "mock/FakeDesktop.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
 #include "mock/FakeWizardView.h"
 #include "mock/LocalHttpServer.h"
+#include "site/SubmitPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,8 +200,28 @@ private slots:
                  QFileInfo(document).canonicalFilePath());
     }
 
-    void webPagesOpenWithoutReportingFailure()
+    void openingAListSetsTheFormToItsFirstRow()
     {
+        WorkingFolder folder;
+        Fixture f;
+        f.view1.loadSubmissionForm(SubmitPage::address(kSite));
+        CarnivalList list("scratch");
+        list.setRows(2);
+        list.setEntry(0, {"Boats & Ships", "Modern", "15", "4"});
+        list.setEntry(1, {"Cars", "Classic", "12", "3"});
+        const QString path = QDir(folder.path()).filePath("boats.bcl");
+        SaveTabDelimited(path, list);
+        f.desktop.fileNames.enqueue(path);
+        QVERIFY(f.form.dispatch([&] { f.form.openList(); }));
+        QCOMPARE(f.view1.chosenValue(f.view1.elementsNamed("id").first()), QString("15"));
+        QCOMPARE(f.view1.chosenValue(f.view1.elementsNamed("category").first()), QString("4"));
+        QVERIFY(f.desktop.messages.isEmpty());
+    }
+
+    // When no program can open a page or the help document, a box gives the address to open by hand.
+    void linksThatCannotOpenSayWhatToOpenByHand()
+    {
+        WorkingFolder folder;
         Fixture f;
         f.desktop.openDocumentResult = false;
         f.form.openFaqs();
@@ -210,6 +232,24 @@ private slots:
         QVERIFY(f.desktop.openedDocuments[0].endsWith("/VorlixPro/faqs.php"));
         QVERIFY(f.desktop.openedDocuments[1].endsWith("/VorlixPro/Tutorial.php"));
         QVERIFY(f.desktop.openedDocuments[2].endsWith("/VorlixPro/SubmitTestimonial.php"));
+        QCOMPARE(f.desktop.messages.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(f.desktop.messages[i],
+                     "No web browser could open the page.\n\nOpen this address by hand:\n" +
+                         f.desktop.openedDocuments[i]);
+
+        QFile document(QDir(folder.path()).filePath("VorlixPro_Help.pdf"));
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.close();
+        f.desktop.messages.clear();
+        f.form.openHelp();
+        QCOMPARE(f.desktop.messages,
+                 QStringList{"No program could open the help document.\n\nOpen it by hand:\n" +
+                             QDir::current().filePath("VorlixPro_Help.pdf")});
+
+        f.desktop.openDocumentResult = true;
+        f.desktop.messages.clear();
+        f.form.openBlog();
         QVERIFY(f.desktop.messages.isEmpty());
     }
 

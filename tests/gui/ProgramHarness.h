@@ -21,9 +21,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
-/// Answers every modal message box as it appears: Yes/No from a queue (Yes when empty), else OK.
+/// Answers every modal message box as it appears: Yes/No from a queue (Yes when empty), a
+/// Save/Discard/Cancel question from choices (Cancel when empty), else OK.
 class MessageBoxCloser final : public QObject
 {
 public:
@@ -37,6 +39,9 @@ public:
     QStringList texts;
     QStringList titles;
     QQueue<bool> answers;
+    QQueue<QMessageBox::StandardButton> choices;
+    /// Called with each box before it is answered (a picture of it, say).
+    std::function<void(QMessageBox*)> onBox;
 
 private:
     void closeOpenBox()
@@ -46,8 +51,12 @@ private:
             return;
         texts.append(box->text());
         titles.append(box->windowTitle());
+        if (onBox)
+            onBox(box);
         QAbstractButton* button = box->button(QMessageBox::Ok);
-        if (!button) {
+        if (!button && box->button(QMessageBox::Save)) {
+            button = box->button(choices.isEmpty() ? QMessageBox::Cancel : choices.dequeue());
+        } else if (!button) {
             const bool yes = answers.isEmpty() || answers.dequeue();
             button = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
         }

@@ -44,6 +44,7 @@ public:
     QQueue<QString> fileNames;
     QStringList dialogTitles;
     QList<QList<FileFilter>> dialogFilters;
+    QStringList dialogFolders; // where each file dialog started: a folder, or a file it offered
     QStringList openedDocuments;
     QStringList htmlDialogs;
     bool openDocumentResult = true;
