@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
+    clang # libFuzzer and the sanitizers of the fuzz build (fuzz/)
     qt6-base-dev qt6-webengine-dev libgl-dev
     libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev libsodium-dev
     xvfb xauth mscompress gcab curl openssl

@@ -96,6 +96,9 @@ void MainController::helpKeyPressed()
 void MainController::tabChanged(int tab)
 {
     m_activeTab = tab;
+    // Without the keyboard focus at start (focus stealing prevented), the tab is first shown blank.
+    if (tab == 1)
+        loadSecondView();
     const QString caption =
         tab == 0 ? QStringLiteral("Add to Current List") : QStringLiteral("Add to New List");
     quickFinder.setAddCaption(caption);
@@ -103,6 +106,11 @@ void MainController::tabChanged(int tab)
 }
 
 void MainController::tabsFocused()
+{
+    loadSecondView();
+}
+
+void MainController::loadSecondView()
 {
     if (m_secondViewNavigated)
         return;
@@ -112,7 +120,7 @@ void MainController::tabsFocused()
 
 void MainController::setListTotal(const CarnivalList& grid, const QString& label)
 {
-    controls.setText(label, QString::number(grid.rows()));
+    controls.setText(label, QString::number(grid.carnivalCount()));
 }
 
 // An opened list sets the form to its first row, as selecting that row does.

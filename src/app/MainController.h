@@ -150,6 +150,9 @@ private:
     AppSettings m_settings;
     int m_activeTab = 0;
     bool m_secondViewNavigated = false;
+    /// The "Create a New List" view loads the form once, when the tabs first take the focus or
+    /// its tab is first shown.
+    void loadSecondView();
 
     QuickFinderController::Target quickFinderTarget();
     FormTab firstTab();

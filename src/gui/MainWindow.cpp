@@ -204,6 +204,8 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     addLabel(box, QStringLiteral("HeadingCategory1"), QStringLiteral("Category"), {382, 20});
     m_grid1 = new CarnivalGridView(m_form.currentList, QStringLiteral("currentListGrid"), box);
     m_grid1->setGeometry(119, 36, 427, 152);
+    m_grid1->setAccessibleName(
+        QStringLiteral("Current List")); // a grid has no text a screen reader could read
     connect(m_grid1, &CarnivalGridView::selectionChangedByUser, this,
             [this] { emit gridSelectionChangedByUser(1); });
     addButton(box, QStringLiteral("quickFindButton"), QStringLiteral("Quick Finder"), {558, 49, 92, 18},
@@ -261,6 +263,7 @@ QWidget* MainWindow::buildNewListTab(QWidget* view)
     addLabel(box, QStringLiteral("HeadingCategory2"), QStringLiteral("Category"), {319, 20});
     m_grid2 = new CarnivalGridView(m_form.newList, QStringLiteral("newListGrid"), box);
     m_grid2->setGeometry(56, 36, 433, 151);
+    m_grid2->setAccessibleName(QStringLiteral("Create a New List"));
     connect(m_grid2, &CarnivalGridView::selectionChangedByUser, this,
             [this] { emit gridSelectionChangedByUser(2); });
     addButton(box, QStringLiteral("newListQuickFindButton"), QStringLiteral("Quick Finder"),

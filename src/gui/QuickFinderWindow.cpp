@@ -58,6 +58,7 @@ void QuickFinderWindow::build()
     label->setObjectName(QuickFinder::KeywordLabel);
     m_keyword = new QLineEdit(box);
     m_keyword->setObjectName(QuickFinder::Keyword);
+    label->setBuddy(m_keyword); // names the field for screen readers
     auto* find = new QPushButton(QStringLiteral("Find"), box);
     find->setObjectName(QuickFinder::FindButton);
     find->setFixedWidth(51);
@@ -70,6 +71,7 @@ void QuickFinderWindow::build()
     m_results->setObjectName(QuickFinder::Results);
     m_results->setModel(&m_form.results);
     m_results->setToolTip(QuickFinder::kResultsHint);
+    m_results->setAccessibleName(QStringLiteral("Results"));
     m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_results->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -109,38 +109,45 @@ void UpdateWizardDialog::build()
     addWrappedLabel(version, VersionInfoLabel, QRect(0, 16, 305, 85));
     addButton(version, GetUpdateButton, &UpdateWizardController::getUpdateClicked);
 
+    // A label names the control it stands for (its buddy), for screen readers too.
     QWidget* notes = addPage(QStringLiteral("TabSheet3"));
-    addLabel(notes, WhatsNewLabel, {0, 8});
+    QLabel* notesLabel = addLabel(notes, WhatsNewLabel, {0, 8});
     addMemo(notes, WhatsNewMemo, ViewNotesInEditor, &UpdateWizardController::viewNotesInEditor);
+    notesLabel->setBuddy(control(WhatsNewMemo));
     addButton(notes, WhatsNewNextButton, &UpdateWizardController::whatsNewNextClicked);
 
     QWidget* agreement = addPage(QStringLiteral("TabSheet4"));
-    addLabel(agreement, AgreementLabel, {0, 8});
+    QLabel* agreementLabel = addLabel(agreement, AgreementLabel, {0, 8});
     addMemo(agreement, AgreementMemo, ViewAgreementInEditor, &UpdateWizardController::viewAgreementInEditor);
+    agreementLabel->setBuddy(control(AgreementMemo));
     for (const auto& [name, y] : {std::pair{AcceptRadio, 220}, {DeclineRadio, 238}}) {
         auto* radio = new QRadioButton(agreement);
         radio->setObjectName(name);
         radio->setGeometry(1, y, 224, kBarHeight);
-        connect(radio, &QRadioButton::clicked, this, [this] { run(&UpdateWizardController::acceptChosen); });
+        // Toggled, not clicked: the arrow keys and a screen reader's toggle action check a radio
+        // button without clicking it.
+        connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                run(&UpdateWizardController::acceptChosen);
+        });
     }
     addButton(agreement, AgreementNextButton, &UpdateWizardController::agreementNextClicked);
 
     QWidget* components = addPage(QStringLiteral("TabSheet5"));
-    addLabel(components, ComponentsLabel, {0, 8});
+    QLabel* componentsLabel = addLabel(components, ComponentsLabel, {0, 8});
     m_components = new QListWidget(components);
     m_components->setObjectName(ComponentList);
     m_components->setGeometry(kMemo);
     m_components->setSelectionMode(QAbstractItemView::NoSelection);
     m_components->setUniformItemSizes(true);
+    componentsLabel->setBuddy(m_components);
     addButton(components, ComponentsNextButton, &UpdateWizardController::componentsNextClicked);
 
     QWidget* download = addPage(QStringLiteral("TabSheet6"));
     addLabel(download, DownloadLabel, {0, 8});
     addLabel(download, DownloadingLabel, {0, 56}, 150);
-    addLabel(download, FileLabel, {152, 56}, kLabelWidth - 152);
-    addBar(download, FileProgress, 80);
-    addLabel(download, TotalLabel, {0, 136});
-    addBar(download, TotalProgress, 160);
+    addLabel(download, FileLabel, {152, 56}, kLabelWidth - 152)->setBuddy(addBar(download, FileProgress, 80));
+    addLabel(download, TotalLabel, {0, 136})->setBuddy(addBar(download, TotalProgress, 160));
     addButton(download, CancelButton, &UpdateWizardController::cancelClicked);
 
     QWidget* end = addPage(QStringLiteral("TabSheet7"));
@@ -210,6 +217,9 @@ void UpdateWizardDialog::setText(const QString& name, const QString& text)
     } else if (auto* label = qobject_cast<QLabel*>(control(name))) {
         label->setText(text);
         growToText(label);
+        // Lists and bars do not take their name from the label that stands for them.
+        if (QWidget* buddy = label->buddy())
+            buddy->setAccessibleName(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(control(name))) {
         button->setText(text);
     }

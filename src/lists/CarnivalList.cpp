@@ -10,9 +10,7 @@ CarnivalList::CarnivalList(const QString& name, QObject* parent) : QAbstractTabl
 
 QStringList CarnivalList::blankRow() const
 {
-    QStringList row;
-    row.resize(m_columns);
-    return row;
+    return {};
 }
 
 void CarnivalList::setRows(int count)
@@ -40,9 +38,12 @@ void CarnivalList::setColumns(int count)
     if (count == m_columns)
         return;
     beginResetModel();
+    // Rows keep only the cells they hold: a cell past a row's end reads as empty.
     m_columns = count;
-    for (QStringList& row : m_rows)
-        row.resize(count);
+    for (QStringList& row : m_rows) {
+        if (row.size() > count)
+            row.resize(count);
+    }
     endResetModel();
 }
 
@@ -50,7 +51,7 @@ QString CarnivalList::cell(int column, int row) const
 {
     if (row < 0 || row >= rows() || column < 0 || column >= m_columns)
         return {};
-    return m_rows[row][column];
+    return m_rows[row].value(column);
 }
 
 void CarnivalList::setCell(int column, int row, const QString& text)
@@ -59,7 +60,10 @@ void CarnivalList::setCell(int column, int row, const QString& text)
         return;
     if (column >= m_columns)
         setColumns(column + 1);
-    m_rows[row][column] = text;
+    QStringList& cells = m_rows[row];
+    if (column >= cells.size())
+        cells.resize(column + 1);
+    cells[column] = text;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at, {Qt::DisplayRole});
 }
@@ -78,6 +82,12 @@ void CarnivalList::setEntry(int row, const CarnivalEntry& entry)
     setCell(Column::CategoryRef, row, entry.categoryRef);
 }
 
+int CarnivalList::carnivalCount() const
+{
+    return static_cast<int>(std::ranges::count_if(
+        m_rows, [](const QStringList& row) { return !row.value(Column::Carnival).isEmpty(); }));
+}
+
 void CarnivalList::setCurrentRow(int row)
 {
     row = std::clamp(row, 0, rows() - 1);
@@ -92,8 +102,11 @@ void CarnivalList::replaceRows(QList<QStringList> newRows, int columns)
     beginResetModel();
     m_columns = std::max(columns, 1);
     m_rows = std::move(newRows);
-    for (QStringList& row : m_rows)
-        row.resize(m_columns);
+    // A row is as long as its own fields, so memory follows the content, not rows x widest row.
+    for (QStringList& row : m_rows) {
+        if (row.size() > m_columns)
+            row.resize(m_columns);
+    }
     if (m_rows.isEmpty())
         m_rows.append(blankRow());
     endResetModel();

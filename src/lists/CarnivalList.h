@@ -36,6 +36,8 @@ public:
 
     bool isBlankRow(int row) const { return cell(Column::Carnival, row).isEmpty(); }
     bool isEmptyList() const { return rows() == 1 && isBlankRow(0); }
+    /// The rows that hold a carnival: what "List Size:" and "Total Added:" show.
+    int carnivalCount() const;
 
     /// Replaces every row at once (a list load); keeps at least one row.
     void replaceRows(QList<QStringList> rows, int columns);

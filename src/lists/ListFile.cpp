@@ -22,14 +22,18 @@ constexpr int kWrittenColumns = 4;
     throw std::runtime_error(text.toStdString());
 }
 
-void splitInto(QStringView line, QChar delimiter, QStringList& row)
+// Fields past columns are dropped; the row grows only by the fields the line holds.
+void splitInto(QStringView line, QChar delimiter, qsizetype columns, QStringList& row)
 {
     QStringView rest = line;
     qsizetype column = 0;
     for (;;) {
         const qsizetype pos = rest.indexOf(delimiter);
-        if (column < row.size())
+        if (column < columns) {
+            if (column >= row.size())
+                row.resize(column + 1);
             row[column] = pos < 0 ? QString() : rest.first(pos).toString();
+        }
         ++column;
         rest = rest.sliced(pos + 1).left(kRestLimit);
         if (!rest.contains(delimiter))
@@ -89,12 +93,8 @@ void fillGrid(const QStringList& lines, QChar delimiter, CarnivalList& grid)
     QList<QStringList> rows = grid.rawRows();
     if (rows.size() < lines.size())
         rows.resize(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QStringList& row = rows[i];
-        if (row.size() < columns)
-            row.resize(columns);
-        splitInto(lines[i], delimiter, row);
-    }
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        splitInto(lines[i], delimiter, columns, rows[i]);
     grid.replaceRows(std::move(rows), columns);
 }
 

@@ -73,7 +73,7 @@ void ListFiles::setListFile(const QString& path)
 
 void ListFiles::setListTotal()
 {
-    m_controls.setText(Controls::ListTotal, QString::number(m_current.rows()));
+    m_controls.setText(Controls::ListTotal, QString::number(m_current.carnivalCount()));
 }
 
 // Same end as clearAllRows (an empty list, row 0 current, the grid focused) in one step, so that

@@ -110,22 +110,42 @@ template <typename Visit> void forEachOption(QStringView markup, Visit visit)
     }
 }
 
-// A quoted value may carry character references; refs are compared as the page means them.
-QString decodedValue(QStringView value)
+// Values and texts carry character references alike ("a &amp; b"); both are read as the page
+// means them, in one pass so that "&amp;lt;" stays "&lt;".
+QString decoded(QStringView markup)
 {
-    QString text = value.toString();
-    if (!text.contains(u'&'))
-        return text;
-    return text.replace(QStringLiteral("&quot;"), QStringLiteral("\""))
-        .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
-        .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    if (!markup.contains(u'&'))
+        return markup.toString();
+    static const struct
+    {
+        QLatin1StringView reference;
+        QChar character;
+    } kReferences[] = {{QLatin1StringView("&amp;"), u'&'},  {QLatin1StringView("&lt;"), u'<'},
+                       {QLatin1StringView("&gt;"), u'>'},   {QLatin1StringView("&quot;"), u'"'},
+                       {QLatin1StringView("&#39;"), u'\''}, {QLatin1StringView("&nbsp;"), QChar(0xA0)}};
+    QString text;
+    text.reserve(markup.size());
+    for (qsizetype at = 0; at < markup.size();) {
+        bool replaced = false;
+        if (markup[at] == u'&') {
+            for (const auto& [reference, character] : kReferences) {
+                if (markup.sliced(at).startsWith(reference)) {
+                    text += character;
+                    at += reference.size();
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            text += markup[at++];
+    }
+    return text;
 }
 
 DropDownOption toOption(const OptionView& view)
 {
-    return {decodedValue(view.value), view.text.toString(), view.selected};
+    return {decoded(view.value), decoded(view.text), view.selected};
 }
 } // namespace
 
@@ -141,10 +161,11 @@ QList<DropDownOption> DropDownMarkup::matching(QStringView markup, QStringView k
     QList<DropDownOption> found;
     if (keyword.isEmpty())
         return found;
-    forEachOption(markup, [&](const OptionView& option) {
+    forEachOption(markup, [&](const OptionView& view) {
+        DropDownOption option = toOption(view);
         if (option.text.contains(keyword, Qt::CaseInsensitive) ||
             option.value.contains(keyword, Qt::CaseInsensitive))
-            found.append(toOption(option));
+            found.append(std::move(option));
     });
     return found;
 }
@@ -152,6 +173,6 @@ QList<DropDownOption> DropDownMarkup::matching(QStringView markup, QStringView k
 QSet<QString> DropDownMarkup::values(QStringView markup)
 {
     QSet<QString> found;
-    forEachOption(markup, [&](const OptionView& option) { found.insert(option.value.toString()); });
+    forEachOption(markup, [&](const OptionView& option) { found.insert(decoded(option.value)); });
     return found;
 }

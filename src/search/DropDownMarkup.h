@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringView>
 
-/// One option of a drop-down: its value without quotes, its text as the markup writes it
-/// (character references kept).
+/// One option of a drop-down: its value without quotes and its text, both with the character
+/// references of the markup decoded ("a &amp; b" is "a & b").
 struct DropDownOption
 {
     QString value;
@@ -21,9 +21,9 @@ struct DropDownOption
 namespace DropDownMarkup {
 /// Every option, in the drop-down's order.
 QList<DropDownOption> options(QStringView markup);
-/// The options whose value or text contains keyword, letter case ignored, in the drop-down's
-/// order, each once. An empty keyword matches nothing.
+/// The options whose decoded value or text contains keyword, letter case ignored, in the
+/// drop-down's order, each once. An empty keyword matches nothing.
 QList<DropDownOption> matching(QStringView markup, QStringView keyword);
-/// The values of every option.
+/// The decoded values of every option.
 QSet<QString> values(QStringView markup);
 } // namespace DropDownMarkup

@@ -116,5 +116,5 @@ void InactiveCheck::removeRows(const QStringList& refs)
 
 void InactiveCheck::setListTotal()
 {
-    m_controls.setText(Controls::ListTotal, QString::number(m_list.rows()));
+    m_controls.setText(Controls::ListTotal, QString::number(m_list.carnivalCount()));
 }

@@ -9,6 +9,12 @@
 #include "site/SubmitPage.h"
 
 namespace {
+// "Select a carnival" and the like: choosing it adds no carnival.
+bool isPlaceholder(const DropDownOption& option)
+{
+    return option.value.isEmpty() || option.value == u"0";
+}
+
 // Each result goes into the trailing blank row, and a new blank row follows it.
 void appendResults(CarnivalList& results, const QList<DropDownOption>& found)
 {
@@ -29,7 +35,8 @@ std::optional<int> QuickFind(BrowserView& view, const QString& keyword, Carnival
     const QList<Element> dropDowns = view.elementsNamed(QString::fromLatin1(SubmitPage::kCarnivalSelect));
     if (dropDowns.isEmpty())
         return std::nullopt;
-    const QList<DropDownOption> found = DropDownMarkup::matching(view.outerHTML(dropDowns.first()), keyword);
+    QList<DropDownOption> found = DropDownMarkup::matching(view.outerHTML(dropDowns.first()), keyword);
+    found.removeIf(isPlaceholder);
     appendResults(results, found);
     const int count = static_cast<int>(found.size());
     controls.setText(QuickFinder::FoundResults, foundResultsText(count, keyword));

@@ -133,7 +133,7 @@ bool QuickFinderController::addResult(int row, const Target& to)
         appendBlankRow(target);
     target.setEntry(target.rows() - 1, {name, QStringLiteral("No Category"), ref, QStringLiteral("0")});
     appendBlankRow(target);
-    to.controls.setText(to.countLabel, QString::number(target.rows() - 1));
+    to.controls.setText(to.countLabel, QString::number(target.carnivalCount()));
     return true;
 }
 

@@ -60,7 +60,7 @@ void CarnivalOptions::reportingPageErrors(const std::function<void()>& steps)
 
 void CarnivalOptions::setCount(const FormTab& tab)
 {
-    m_controls.setText(tab.countLabel, QString::number(tab.grid.rows()));
+    m_controls.setText(tab.countLabel, QString::number(tab.grid.carnivalCount()));
 }
 
 void CarnivalOptions::addChosenCarnival(const FormTab& tab)

@@ -1,5 +1,7 @@
 #include "update/IniFile.h"
 
+#include "updater/IntegerText.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -24,18 +26,6 @@ QString unquote(const QString& value)
     return value;
 }
 
-std::optional<quint64> parseDigits(QStringView digits, int base)
-{
-    if (digits.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const quint64 value = digits.toULongLong(&ok, base);
-    // toULongLong accepts a sign and blanks of its own; only plain digits are an integer here.
-    for (QChar c : digits)
-        if (!(c.isDigit() || (base == 16 && QStringLiteral("abcdefABCDEF").contains(c))))
-            return std::nullopt;
-    return ok ? std::optional<quint64>(value) : std::nullopt;
-}
 } // namespace
 
 IniFile::IniFile(const QString& path)
@@ -43,6 +33,11 @@ IniFile::IniFile(const QString& path)
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         parse(decode(file.readAll()));
+}
+
+IniFile IniFile::fromBytes(const QByteArray& bytes)
+{
+    return fromText(decode(bytes));
 }
 
 IniFile IniFile::fromText(const QString& text)
@@ -108,30 +103,6 @@ bool IniFile::ReadFlag(const QString& section, const QString& key, bool defaultV
 
 std::optional<qint32> IniFile::parseInteger(const QString& text)
 {
-    QStringView rest = QStringView(text).trimmed();
-    const bool negative = rest.startsWith(u'-');
-    if (negative || rest.startsWith(u'+'))
-        rest = rest.mid(1);
-    int base = 10;
-    if (rest.startsWith(u'$')) {
-        rest = rest.mid(1);
-        base = 16;
-    } else if (rest.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        rest = rest.mid(2);
-        base = 16;
-    }
-    const auto magnitude = parseDigits(rest, base);
-    if (!magnitude)
-        return std::nullopt;
-    if (base == 16) {
-        // Hexadecimal spells the 32 bits: $FFFFFFFF is -1.
-        if (*magnitude > 0xFFFFFFFFull)
-            return std::nullopt;
-        const auto bits = qint32(quint32(*magnitude));
-        return negative ? qint32(0u - quint32(bits)) : bits;
-    }
-    const qint64 value = negative ? -qint64(*magnitude) : qint64(*magnitude);
-    if (*magnitude > 0x80000000ull || value < INT32_MIN || value > INT32_MAX)
-        return std::nullopt;
-    return qint32(value);
+    // The updater's rule, so that both read the same file alike.
+    return updater::parseIntText(QStringView(text).trimmed().toUtf8().toStdString());
 }

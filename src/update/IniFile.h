@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
@@ -16,10 +17,13 @@ public:
     /// Reads the file; a missing or unreadable file reads as empty.
     explicit IniFile(const QString& path);
     static IniFile fromText(const QString& text);
+    /// The bytes of a file, decoded as the file constructor decodes them.
+    static IniFile fromBytes(const QByteArray& bytes);
 
     bool SectionExists(const QString& section) const;
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue = {}) const;
-    /// Decimal, or hexadecimal after "$" or "0x"; anything that is not a 32-bit integer gives the default.
+    /// An optional "-" and decimal digits, or "$", "0x" or "0X" and hexadecimal digits (no sign), as
+    /// the updater reads them; anything that is not a 32-bit integer gives the default.
     qint32 ReadInteger(const QString& section, const QString& key, qint32 defaultValue) const;
     /// On only when the integer value is 1.
     bool ReadFlag(const QString& section, const QString& key, bool defaultValue = false) const;

@@ -6,9 +6,12 @@
 #include "update/UpdateRules.h"
 
 #include "platform/Process.h"
+#include "updater/UpdaterCommandLine.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 const QString kAction = QStringLiteral("action");
@@ -24,6 +27,17 @@ bool isKeptForUpdater(const QString& name)
 {
     const QString suffix = QFileInfo(name).suffix().toUpper();
     return suffix == QLatin1String("CAB") || suffix == QLatin1String("PAT");
+}
+
+/// An executable file by its path, or a program name found on the search path; empty when none.
+QString executableNamed(const QString& name)
+{
+    const QFileInfo file(name);
+    if (file.isFile() && file.isExecutable())
+        return file.absoluteFilePath();
+    if (name.contains(u'/'))
+        return {};
+    return QStandardPaths::findExecutable(name);
 }
 
 /// Whether the downloaded file is the one the control file describes, where it says.
@@ -170,9 +184,40 @@ bool ReleaseInstaller::RunPostDownloadActions()
 
 void ReleaseInstaller::StartCommand(const QString& command)
 {
-    const QFileInfo file(command);
-    if (file.isFile() && file.isExecutable())
-        StartProgramDetached(file.absoluteFilePath(), {}, file.absolutePath());
-    else
-        m_engine.desktop().openDocument(command);
+    const QFileInfo whole(command);
+    if (whole.isFile() && whole.isExecutable()) {
+        startProgram(command, whole.absoluteFilePath(), {});
+        return;
+    }
+    const std::vector<std::string> parts = updater::UpdaterCommandLine::Split(command.toStdString());
+    if (parts.size() < 2 || whole.exists()) {
+        // A document or an address: the desktop's handler opens it.
+        if (!m_engine.desktop().openDocument(command))
+            reportStartFailure(QStringLiteral("Unable to open \"%1\".").arg(command));
+        return;
+    }
+    const QString name = QString::fromStdString(parts.front());
+    const QString program = executableNamed(name);
+    if (program.isEmpty()) {
+        reportStartFailure(
+            QStringLiteral("Unable to start \"%1\": the program \"%2\" was not found.").arg(command, name));
+        return;
+    }
+    QStringList arguments;
+    for (auto part = parts.begin() + 1; part != parts.end(); ++part)
+        arguments.append(QString::fromStdString(*part));
+    startProgram(command, program, arguments);
+}
+
+void ReleaseInstaller::startProgram(const QString& command, const QString& program,
+                                    const QStringList& arguments)
+{
+    if (!StartProgramDetached(program, arguments, QFileInfo(program).absolutePath()))
+        reportStartFailure(QStringLiteral("Unable to start \"%1\".").arg(command));
+}
+
+void ReleaseInstaller::reportStartFailure(const QString& text)
+{
+    m_engine.AppendLogLine(text);
+    m_engine.desktop().showMessage(text);
 }

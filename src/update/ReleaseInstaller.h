@@ -29,8 +29,11 @@ public:
     /// Starts "runafter" unless the engine's Cancelled is set; false when it is set.
     bool RunPostDownloadActions();
 
-    /// Opens a command of the control file: an executable file is started without parameters,
-    /// anything else goes to the desktop's default handler.
+    /// Opens a command of the control file. An executable file named by the whole text is started
+    /// without parameters; a text of several parts, split as the updater splits its command line
+    /// ("setup.exe /S"), starts its first part (a file, or a program on the search path) with the
+    /// rest as parameters; a single part goes to the desktop's default handler. A failure is
+    /// logged and shown.
     void StartCommand(const QString& command);
 
     /// The text of a downloaded notes file as lines: a byte-order mark selects UTF-8 or UTF-16,
@@ -41,6 +44,8 @@ private:
     QStringList fetchTextFile(const QString& section);
     bool placeFile(const QString& temporary, const QString& destination);
     bool failFile(const QString& temporary);
+    void startProgram(const QString& command, const QString& program, const QStringList& arguments);
+    void reportStartFailure(const QString& text);
 
     UpdateEngine& m_engine;
 };

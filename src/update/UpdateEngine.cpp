@@ -300,11 +300,18 @@ bool UpdateEngine::DownloadToFolder(const QString& address, const QString& folde
 
     QTemporaryFile temporary(TempFolder() + QStringLiteral("WUPDXXXXXX.tmp"));
     temporary.setAutoRemove(false);
-    if (!temporary.open())
+    if (!temporary.open()) {
+        reportFileError(QStringLiteral("Cannot create file"), temporary.fileTemplate(),
+                        temporary.errorString());
         return false;
+    }
     const QString temporaryPath = temporary.fileName();
     BlockReceiver receiver(*this, temporary, destination);
     const CurlSession::Result result = m_session->get(encodedAddress(address), receiver, StallTimeout);
+    // The file's buffer holds the last blocks until now: a full disk may fail only this write.
+    if (!temporary.flush())
+        receiver.writeFailed = true;
+    const QString writeError = temporary.errorString();
     temporary.close();
     Cancelled = receiver.cancel;
 
@@ -313,7 +320,9 @@ bool UpdateEngine::DownloadToFolder(const QString& address, const QString& folde
                        (receiver.length == 0 || receiver.received == receiver.length);
     if (!whole) {
         discardTemporary(temporaryPath);
-        if (result.outcome == CurlSession::Outcome::NoResponse) {
+        if (receiver.writeFailed) {
+            reportFileError(QStringLiteral("Cannot write file"), destination, writeError);
+        } else if (result.outcome == CurlSession::Outcome::NoResponse) {
             m_lastError = result.errorText;
             ReportInternetError();
         }
@@ -321,6 +330,13 @@ bool UpdateEngine::DownloadToFolder(const QString& address, const QString& folde
     }
     // An empty body is a failure, though the empty file is put in place.
     return putInPlace(temporaryPath, destination) && receiver.received > 0;
+}
+
+void UpdateEngine::reportFileError(const QString& what, const QString& path, const QString& reason)
+{
+    const QString text = QStringLiteral("%1 \"%2\". %3").arg(what, path, reason);
+    AppendLogLine(text);
+    m_desktop.showMessage(text);
 }
 
 bool UpdateEngine::discardTemporary(const QString& path)

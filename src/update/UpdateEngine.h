@@ -124,7 +124,8 @@ public:
     void CloseInternetConnection();
     bool Connected() const;
     /// Fetches address into folder + FileNameFromURL(address); true when the whole file arrived
-    /// and was put in place.
+    /// and was put in place. A temporary file that cannot be written (a full disk) leaves the old
+    /// file whole, and its reason is logged and shown.
     bool DownloadToFolder(const QString& address, const QString& folder);
     /// Shows the last connection error, unless connectionErrors is ConnectionErrors::Silent.
     void ReportInternetError();
@@ -153,6 +154,8 @@ public:
 private:
     bool controlFileIsSigned(const QString& address);
     bool discardTemporary(const QString& path);
+    /// A file the download cannot create or write (a full disk): logged and shown, with the system's reason.
+    void reportFileError(const QString& what, const QString& path, const QString& reason);
     bool putInPlace(const QString& temporary, const QString& destination);
 
     Desktop& m_desktop;

@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("0"));
         QVERIFY(!f.form.controls.isVisible(Controls::Submitting));
         f.form.start();
-        QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("1"));
+        QCOMPARE(f.form.controls.text(Controls::ListTotal), QString("0"));
         QCOMPARE(f.form.controls.text(Controls::ListName), QString());
         QCOMPARE(f.view1.navigations, QStringList{kSite + "/bc/submit.php"});
         QVERIFY(f.view2.navigations.isEmpty());
@@ -71,11 +71,20 @@ private slots:
         QVERIFY(f.desktop.messages.isEmpty());
     }
 
-    void secondViewLoadsTheFormOnceWhenThePageControlFirstTakesTheFocus()
+    void secondViewLoadsTheFormOnceWhenThePageControlFirstTakesTheFocusOrItsTabIsShown_data()
     {
+        QTest::addColumn<QList<int>>("steps"); // -1: the tabs take the focus; else the tab shown
+        QTest::newRow("focus twice") << QList<int>{-1, -1};
+        QTest::newRow("tab shown without the focus") << QList<int>{1, 0, 1};
+        QTest::newRow("focus, then tab shown") << QList<int>{-1, 1};
+        QTest::newRow("tab shown, then focus") << QList<int>{1, -1};
+    }
+    void secondViewLoadsTheFormOnceWhenThePageControlFirstTakesTheFocusOrItsTabIsShown()
+    {
+        QFETCH(QList<int>, steps);
         Fixture f;
-        f.form.tabsFocused();
-        f.form.tabsFocused();
+        for (int step : steps)
+            step < 0 ? f.form.tabsFocused() : f.form.tabChanged(step);
         QCOMPARE(f.view2.navigations, QStringList{kSite + "/bc/submit.php"});
     }
 
@@ -87,7 +96,7 @@ private slots:
         QTest::addColumn<int>("rowsAfter");
         QTest::addColumn<QString>("label");
         QTest::newRow("empty list: nothing, label kept") << 0 << true << 0 << 1 << "0";
-        QTest::newRow("only row holds an entry") << 1 << false << 0 << 1 << "1";
+        QTest::newRow("only row holds an entry") << 1 << false << 0 << 1 << "0";
         QTest::newRow("last row current") << 3 << false << 2 << 2 << "2";
         QTest::newRow("trailing blank row current") << 3 << true << 3 << 3 << "3";
     }
@@ -115,7 +124,7 @@ private slots:
         f.form.deleteRow(Tab::NewList);
         QCOMPARE(f.form.newList.rows(), 4);
         QCOMPARE(f.form.newList.currentRow(), 2);
-        QCOMPARE(f.form.controls.text(Controls::NewListTotal), QString("4"));
+        QCOMPARE(f.form.controls.text(Controls::NewListTotal), QString("3"));
     }
 
     void clearList_data()

@@ -12,6 +12,7 @@
 #include "update/UpdateWizardController.h"
 #include "update/UpdateWizardLauncher.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -123,6 +124,33 @@ bool enabled(UpdateWizardDialog& dialog, const QString& button)
 void press(UpdateWizardDialog& dialog, const QString& button)
 {
     QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
+}
+
+// The controls of the page shown that a screen reader could not name: no text of their own and
+// no label standing for them.
+QStringList unnamedControls(UpdateWizardDialog& dialog)
+{
+    QStringList unnamed;
+    QWidget* page = dialog.findChild<QStackedWidget*>("wizardPages")->currentWidget();
+    for (QWidget* widget : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const bool control = widget->focusPolicy() != Qt::NoFocus || qobject_cast<QProgressBar*>(widget);
+        if (!control || qobject_cast<QLabel*>(widget) || !widget->isVisibleTo(page))
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.append(widget->objectName());
+    }
+    return unnamed;
+}
+
+// What a screen reader does with a control: its action through the accessibility interface.
+void doAccessibleAction(QWidget* widget, const QString& action)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible && accessible->actionInterface());
+    QVERIFY2(accessible->actionInterface()->actionNames().contains(action),
+             qPrintable(accessible->actionInterface()->actionNames().join(", ")));
+    accessible->actionInterface()->doAction(action);
 }
 
 constexpr qsizetype kHiddenSize = 3 * 1024 * 1024;
@@ -244,6 +272,7 @@ private slots:
         QString versionText;
         QStringList items;
         bool downloadShot = false;
+        QStringList unnamed;
         driver.onDialog = [&](UpdateWizardDialog& dialog) {
             // The download page is caught while the hidden file arrives.
             auto* bar = child<QProgressBar>(dialog, FileProgress);
@@ -251,31 +280,40 @@ private slots:
                 if (!downloadShot && child<QLabel>(*driver.dialog, FileLabel)->text() == "refresh.bin" &&
                     value > bar->maximum() / 2) {
                     downloadShot = true;
+                    unnamed += unnamedControls(*driver.dialog);
                     saveScreenshot(*driver.dialog, "update-wizard-6-download");
                 }
             });
         };
         driver.steps = {
             {WizardPage::Start, nullptr,
-             [](UpdateWizardDialog& d) {
+             [&](UpdateWizardDialog& d) {
+                 unnamed += unnamedControls(d);
                  saveScreenshot(d, "update-wizard-1-start");
                  press(d, StartButton);
              }},
             {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  versionText = child<QLabel>(d, VersionInfoLabel)->text();
+                 unnamed += unnamedControls(d);
                  saveScreenshot(d, "update-wizard-2-version");
                  press(d, GetUpdateButton);
              }},
             {WizardPage::WhatsNew, [](UpdateWizardDialog& d) { return enabled(d, WhatsNewNextButton); },
-             [](UpdateWizardDialog& d) {
+             [&](UpdateWizardDialog& d) {
+                 unnamed += unnamedControls(d);
                  saveScreenshot(d, "update-wizard-3-whats-new");
                  press(d, WhatsNewNextButton);
              }},
             {WizardPage::Agreement, nullptr,
-             [](UpdateWizardDialog& d) {
+             [&](UpdateWizardDialog& d) {
                  QVERIFY(!enabled(d, AgreementNextButton));
-                 child<QRadioButton>(d, AcceptRadio)->click();
+                 unnamed += unnamedControls(d);
+                 // Chosen as a screen reader chooses it, which checks the button without a click.
+                 doAccessibleAction(child<QRadioButton>(d, AcceptRadio),
+                                    QAccessibleActionInterface::toggleAction());
+                 QVERIFY(child<QRadioButton>(d, AcceptRadio)->isChecked());
+                 QTRY_VERIFY(enabled(d, AgreementNextButton));
                  saveScreenshot(d, "update-wizard-4-agreement");
                  press(d, AgreementNextButton);
              }},
@@ -287,11 +325,13 @@ private slots:
                                   .arg(list->item(i)->text(),
                                        list->item(i)->checkState() == Qt::Checked ? "ticked" : "unticked",
                                        list->item(i)->flags() & Qt::ItemIsEnabled ? "enabled" : "greyed");
+                 unnamed += unnamedControls(d);
                  saveScreenshot(d, "update-wizard-5-components");
                  press(d, ComponentsNextButton);
              }},
             {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
-             [](UpdateWizardDialog& d) {
+             [&](UpdateWizardDialog& d) {
+                 unnamed += unnamedControls(d);
                  saveScreenshot(d, "update-wizard-7-end");
                  press(d, RestartButton);
              }},
@@ -313,6 +353,7 @@ private slots:
                          "Quicker carnival lists and a fresh look."));
         QCOMPARE(items, (QStringList{"Help pages ticked enabled", "Carnival list (required) ticked greyed"}));
         QVERIFY(downloadShot);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
         QCOMPARE(readAll(root.filePath("app/help/help.txt")), QByteArray(2000, 'h'));
         QCOMPARE(readAll(root.filePath("app/data/carnivals.dat")), QByteArray(8000, 'c'));
         QVERIFY(readAll(root.filePath("app/cache/refresh.bin")) == hidden);

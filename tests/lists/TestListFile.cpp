@@ -93,6 +93,28 @@ private slots:
         QCOMPARE(grid.entry(2), (CarnivalEntry{"z", "kept", "9", "9"}));
     }
 
+    // A wide first line sets the column count; the other rows keep only the cells they hold.
+    void wideFirstLineDoesNotWidenEveryRow()
+    {
+        constexpr int kTabs = 2000;
+        constexpr int kShortLines = 2000;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("wide.bcl");
+        writeBytes(path, "w\tv\t" + QByteArray(kTabs, '\t') + "\r\n" +
+                             QByteArray("a\t\t1\t0\t\r\n").repeated(kShortLines));
+        CarnivalList grid("currentListGrid");
+
+        QCOMPARE(LoadFile(path, u'\t', grid), kShortLines + 1);
+        QCOMPARE(grid.columns(), kTabs + 2); // the first line's last TAB is not counted
+        QCOMPARE(grid.entry(0), (CarnivalEntry{"w", "v", "", ""}));
+        QCOMPARE(grid.entry(kShortLines), (CarnivalEntry{"a", "", "1", "0"}));
+        QCOMPARE(grid.cell(kTabs, kShortLines), QString());
+        qsizetype cells = 0;
+        for (const QStringList& row : grid.rawRows())
+            cells += row.size();
+        QVERIFY2(cells <= 2 * QFileInfo(path).size(), qPrintable(QString::number(cells)));
+    }
+
     void fileWithNoLineLeavesTheGridAlone_data()
     {
         QTest::addColumn<QByteArray>("bytes");

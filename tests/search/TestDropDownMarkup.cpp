@@ -20,6 +20,11 @@ QString selectMarkup(const QList<FakeOption>& options)
     return FakePage::markupOf(select);
 }
 
+QString unescaped(QString text)
+{
+    return text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+}
+
 // The plain way: every option by a pattern, then a lower-case comparison per option.
 QList<DropDownOption> referenceMatching(const QString& markup, const QString& keyword)
 {
@@ -33,7 +38,8 @@ QList<DropDownOption> referenceMatching(const QString& markup, const QString& ke
         QString value = match.captured(1);
         if (value.startsWith(u'"'))
             value = value.mid(1, value.size() - 2);
-        const QString text = match.captured(3);
+        value = unescaped(value);
+        const QString text = unescaped(match.captured(3));
         if (text.toLower().contains(keyword.toLower()) || value.toLower().contains(keyword.toLower()))
             found.append({value, text, match.capturedLength(2) > 0});
     }
@@ -79,10 +85,13 @@ void TestDropDownMarkup::readsEveryOption()
         QStringLiteral("<SELECT name=id onchange=\"fill('<OPTION value=9>x</OPTION>')\">"
                        "<OPTION value=0>Select</OPTION><OPTION value=12 selected>Cars</OPTION>"
                        "<OPTION value=\"a &amp; b\">Food &amp; Drink</OPTION>"
+                       "<OPTION value=&quot;&#39;&amp;lt;>&lt;b&gt; &amp;amp; &copy;</OPTION>"
                        "<OPTION value=7>no end tag</SELECT>");
+    // Values and texts are decoded alike, each reference once; unknown ones stay as written.
     const QList<DropDownOption> expected{{"0", "Select", false},
                                          {"12", "Cars", true},
-                                         {"a & b", "Food &amp; Drink", false},
+                                         {"a & b", "Food & Drink", false},
+                                         {"\"'&lt;", "<b> &amp; &copy;", false},
                                          {"7", "no end tag", false}};
     QCOMPARE(DropDownMarkup::options(markup), expected);
     QVERIFY(DropDownMarkup::options(QStringLiteral("<SELECT name=id></SELECT>")).isEmpty());
@@ -110,8 +119,8 @@ void TestDropDownMarkup::matching_data()
         << QList<DropDownOption>{{"0", "Select a carnival"},
                                  {"123", "Cars and cars and more cars", true},
                                  {"77", "Blog Carnival of Money"}};
-    QTest::newRow("name kept escaped")
-        << carnivals << "&" << QList<DropDownOption>{{"40", "Food &amp; Drink"}};
+    QTest::newRow("name decoded") << carnivals << "&" << QList<DropDownOption>{{"40", "Food & Drink"}};
+    QTest::newRow("references are not text") << carnivals << "amp" << QList<DropDownOption>{};
     QTest::newRow("empty keyword") << carnivals << "" << QList<DropDownOption>{};
     // The start tag and the option tags are markup, not carnivals.
     for (const char* keyword : {"id", "select", "option", "value=", "</", "name"}) {
@@ -151,8 +160,9 @@ void TestDropDownMarkup::matchingAgreesWithReferenceOnGeneratedDropDowns()
 
 void TestDropDownMarkup::values()
 {
-    const QString markup = selectMarkup({{"0", "Select"}, {"123", "Cars 12"}, {"45", "Boats", true}});
-    QCOMPARE(DropDownMarkup::values(markup), (QSet<QString>{"0", "123", "45"}));
+    const QString markup =
+        selectMarkup({{"0", "Select"}, {"123", "Cars 12"}, {"45", "Boats", true}, {"a&b", "Food"}});
+    QCOMPARE(DropDownMarkup::values(markup), (QSet<QString>{"0", "123", "45", "a&b"}));
 }
 
 QTEST_GUILESS_MAIN(TestDropDownMarkup)

@@ -54,6 +54,7 @@ private slots:
     void findAddsUpOverSearches();
     void findWithoutResults_data();
     void findWithoutResults();
+    void placeholdersAreNeverResultsAndNamesAreDecoded();
     void findWithoutCarnivalDropDownChangesNothing();
     void findOnUnreadablePageIsReported();
     void addSelection_data();
@@ -107,7 +108,7 @@ void TestQuickFinderController::findAddsUpOverSearches()
     f.find(QStringLiteral("Blog"));
 
     QCOMPARE(f.names(),
-             (QStringList{"Money Makers", "Blog A", "Blog B", "Blog C", "Blog D", "Food &amp; Blogs", ""}));
+             (QStringList{"Money Makers", "Blog A", "Blog B", "Blog C", "Blog D", "Food & Blogs", ""}));
     QCOMPARE(f.found(), QStringLiteral("5 Results found for \"blog\""));
     QCOMPARE(f.resultCount(), QStringLiteral("6"));
     QCOMPARE(f.quick.results.currentRow(), 1);
@@ -140,6 +141,25 @@ void TestQuickFinderController::findWithoutResults()
     QCOMPARE(f.quick.results.currentRow(), 0);
 }
 
+// "Select a carnival" (value "0") and an option without a value add no carnival to a list.
+void TestQuickFinderController::placeholdersAreNeverResultsAndNamesAreDecoded()
+{
+    Finder f;
+    f.loadForm(
+        {{"0", "Select a carnival"}, {"", "Carnival without a value"}, {"21", "Travel & Money carnival"}});
+    f.find(QStringLiteral("carnival"));
+    QCOMPARE(f.names(), (QStringList{"Travel & Money carnival", ""}));
+    QCOMPARE(f.found(), QStringLiteral("1 Results found for \"carnival\""));
+    QCOMPARE(f.resultCount(), QStringLiteral("1"));
+    f.find(QStringLiteral("select"));
+    QCOMPARE(f.found(), QStringLiteral("0 Results found for \"select\""));
+    f.select(0, 0);
+    f.quick.addSelectedResults();
+    QCOMPARE(SearchFixture::entries(f.form.currentList),
+             (QList<CarnivalEntry>{added("Travel & Money carnival", "21"), {}}));
+    QCOMPARE(f.form.controls.text(Controls::ListTotal), QStringLiteral("1"));
+}
+
 void TestQuickFinderController::findWithoutCarnivalDropDownChangesNothing()
 {
     Finder f;
@@ -162,7 +182,7 @@ void TestQuickFinderController::findOnUnreadablePageIsReported()
     QCOMPARE(f.found(), QString());
 }
 
-// Results: Blog A (row 0) .. Blog D (row 3), Food &amp; Blogs (row 4), blank row 5.
+// Results: Blog A (row 0) .. Blog D (row 3), Food & Blogs (row 4), blank row 5.
 void TestQuickFinderController::addSelection_data()
 {
     QTest::addColumn<int>("current");
@@ -174,16 +194,16 @@ void TestQuickFinderController::addSelection_data()
 
     QTest::newRow("downward, list ends blank")
         << 1 << 2 << true << QList<CarnivalEntry>{added("Blog B", "13"), added("Blog C", "14")}
-        << QStringList{"Blog A", "Blog D", "Food &amp; Blogs", ""} << 1;
+        << QStringList{"Blog A", "Blog D", "Food & Blogs", ""} << 1;
     QTest::newRow("downward, list ends with an entry")
         << 1 << 2 << false << QList<CarnivalEntry>{added("Blog B", "13"), added("Blog C", "14")}
-        << QStringList{"Blog A", "Blog D", "Food &amp; Blogs", ""} << 1;
+        << QStringList{"Blog A", "Blog D", "Food & Blogs", ""} << 1;
     // Started at the bottom: the add works from the current row down, n rows in all.
     QTest::newRow("upward") << 2 << 1 << true
                             << QList<CarnivalEntry>{added("Blog C", "14"), added("Blog D", "15")}
-                            << QStringList{"Blog A", "Blog B", "Food &amp; Blogs", ""} << 2;
+                            << QStringList{"Blog A", "Blog B", "Food & Blogs", ""} << 2;
     QTest::newRow("reaching the blank row")
-        << 3 << 5 << true << QList<CarnivalEntry>{added("Blog D", "15"), added("Food &amp; Blogs", "16")}
+        << 3 << 5 << true << QList<CarnivalEntry>{added("Blog D", "15"), added("Food & Blogs", "16")}
         << QStringList{"Blog A", "Blog B", "Blog C", ""} << 3;
 }
 
@@ -279,7 +299,7 @@ void TestQuickFinderController::trailingBlankRowIsNeverDeleted()
     QCOMPARE(f.names(), (QStringList{"Money Makers", ""}));
     QCOMPARE(f.found(), QStringLiteral("1 Results found for \"money\""));
     f.find(QStringLiteral("food"));
-    QCOMPARE(f.names(), (QStringList{"Money Makers", "Food &amp; Blogs", ""}));
+    QCOMPARE(f.names(), (QStringList{"Money Makers", "Food & Blogs", ""}));
 }
 
 void TestQuickFinderController::fullStopDeletesCurrentRow()
@@ -290,7 +310,7 @@ void TestQuickFinderController::fullStopDeletesCurrentRow()
     f.quick.resultsKeyTyped(',');
     QCOMPARE(f.quick.results.rows(), 6);
     f.quick.resultsKeyTyped('.');
-    QCOMPARE(f.names(), (QStringList{"Blog A", "Blog B", "Blog D", "Food &amp; Blogs", ""}));
+    QCOMPARE(f.names(), (QStringList{"Blog A", "Blog B", "Blog D", "Food & Blogs", ""}));
     QCOMPARE(f.resultCount(), QStringLiteral("4"));
     QCOMPARE(f.desktop.focus, QuickFinder::Results);
 }

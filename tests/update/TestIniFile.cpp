@@ -97,7 +97,8 @@ private slots:
         QTest::newRow("negative") << "-7" << -7;
         QTest::newRow("dollar hex") << "$FF" << 255;
         QTest::newRow("0x hex") << "0x10" << 16;
-        QTest::newRow("hex is 32 bits") << "0XFFFFFFFF" << -1;
+        QTest::newRow("hex beyond int") << "0XFFFFFFFF" << 99;
+        QTest::newRow("largest hex") << "$7FFFFFFF" << 2147483647;
         QTest::newRow("hex too wide") << "$1FFFFFFFF" << 99;
         QTest::newRow("lowest") << "-2147483648" << qint32(-2147483647 - 1);
         QTest::newRow("too large") << "2147483648" << 99;
@@ -107,6 +108,13 @@ private slots:
         QTest::newRow("blanks around") << "  5 " << 5;
         QTest::newRow("quoted") << "\"7\"" << 7;
         QTest::newRow("bare prefix") << "$" << 99;
+        // The updater's rule: no "+", no sign with a prefix.
+        QTest::newRow("plus") << "+3" << 99;
+        QTest::newRow("minus before dollar") << "-$10" << 99;
+        QTest::newRow("minus after dollar") << "$-10" << 99;
+        QTest::newRow("minus after 0x") << "0x-10" << 99;
+        QTest::newRow("smallest 64-bit") << "-9223372036854775808" << 99;
+        QTest::newRow("below 64-bit") << "-9223372036854775809" << 99;
     }
 
     void readInteger()

@@ -134,6 +134,67 @@ private slots:
         QVERIFY(rig.desktop.openedDocuments.isEmpty());
     }
 
+    // A command with parameters is split as the updater splits its command line; the program
+    // starts with them, and the parameters reach it as written.
+    void commandsWithParametersStartTheProgram_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("arguments");
+        QTest::newRow("one parameter") << "setup.sh"
+                                       << "{APP}/setup.sh /S" << QByteArray("/S|\n");
+        QTest::newRow("quoted parameter")
+            << "setup.sh"
+            << "{APP}/setup.sh /S \"two words\"" << QByteArray("/S|two words|\n");
+        QTest::newRow("quoted program with a blank") << "my setup.sh"
+                                                     << "\"{APP}/my setup.sh\" /D=x" << QByteArray("/D=x|\n");
+        QTest::newRow("program with a blank, named whole") << "my setup.sh"
+                                                           << "{APP}/my setup.sh" << QByteArray("\n");
+    }
+    void commandsWithParametersStartTheProgram()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, command);
+        QFETCH(QByteArray, arguments);
+        ReleaseRig rig;
+        const QString path = rig.path("app/" + script);
+        QVERIFY(writeFile(
+            path,
+            "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > \"$0.out\"\necho >> \"$0.out\"\n"));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        rig.control("[action]\nrunbefore=" + command + "\n");
+        QVERIFY(rig.fetch());
+        QVERIFY(ReleaseInstaller(*rig.engine).RunPreDownloadActions());
+        QTRY_COMPARE(readAll(path + ".out"), arguments);
+        QVERIFY(rig.desktop.openedDocuments.isEmpty());
+        QVERIFY(rig.desktop.messages.isEmpty());
+    }
+
+    void commandsThatCannotStartAreLoggedAndShown_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("program not found") << "no-such-program-here /S" << true
+                                           << "Unable to start \"no-such-program-here /S\": the program "
+                                              "\"no-such-program-here\" was not found.";
+        QTest::newRow("document without a handler")
+            << "notes.xyz" << false << "Unable to open \"notes.xyz\".";
+    }
+    void commandsThatCannotStartAreLoggedAndShown()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, opens);
+        QFETCH(QString, message);
+        ReleaseRig rig;
+        rig.desktop.openDocumentResult = opens;
+        rig.control("[action]\nrunafter=" + command + "\n");
+        QVERIFY(rig.fetch());
+        QVERIFY(ReleaseInstaller(*rig.engine).RunPostDownloadActions());
+        QCOMPARE(rig.desktop.messages, QStringList{message});
+        QVERIFY(readAll(rig.engine->LogFilePath()).contains(message.toUtf8()));
+    }
+
     // --- Downloading the release ---
 
     void filesGoWhereTheyBelong()

@@ -15,7 +15,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+#include <cstring>
 #include <memory>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(UpdateVerdict)
 Q_DECLARE_METATYPE(ConnectionErrors)
@@ -461,6 +467,49 @@ private slots:
         QVERIFY(rig.leftovers().isEmpty());
         QVERIFY(rig.desktop.messages.isEmpty()); // a server that answers never shows a box
         QVERIFY(!rig.engine->Cancelled);
+    }
+
+    // Beyond the file-size limit a write fails with EFBIG as one on a full disk fails with ENOSPC;
+    // the limit is set in a child of its own, so that nothing else of the test meets it.
+    void downloadOnAFullDiskKeepsTheOldFileAndSaysWhy()
+    {
+        Rig rig;
+        writeFile(rig.dest() + "file.bin", "old content");
+        rig.server.setReply("/u/file.bin", Reply{.body = pattern(200000)});
+        const QString report = rig.path("child-report.txt");
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            const rlimit old = limit;
+            limit.rlim_cur = 50000;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            const bool opened = rig.open();
+            const bool arrived = rig.engine->DownloadToFolder(rig.server.url("/u/file.bin"), rig.dest());
+            setrlimit(RLIMIT_FSIZE, &old);
+            QFile out(report);
+            const bool written =
+                out.open(QIODevice::WriteOnly) &&
+                out.write((QString("%1 %2\n").arg(opened).arg(arrived) + rig.desktop.messages.join(u'\n'))
+                              .toUtf8()) > 0 &&
+                out.flush(); // _exit closes no file
+            _exit(written ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        const QStringList lines = QString::fromUtf8(readAll(report)).split(u'\n');
+        QCOMPARE(lines.first(), QString("1 0"));
+        const QString message =
+            QString("Cannot write file \"%1\". %2")
+                .arg(rig.dest() + "file.bin", QString::fromLocal8Bit(std::strerror(EFBIG)));
+        QCOMPARE(lines.mid(1), QStringList{message});
+        QCOMPARE(readAll(rig.dest() + "file.bin"), QByteArray("old content"));
+        QVERIFY(rig.leftovers().isEmpty());
+        QVERIFY(rig.log().contains(message.toUtf8()));
     }
 
     void downloadReportsEveryBlock()
