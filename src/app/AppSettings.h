@@ -9,4 +9,5 @@ struct AppSettings
     QString updateUrl;   // the update control file's address; empty offers no update
     QString executable;  // the program's own file, for its version record
     QString updateKey{}; // the publisher's Ed25519 public key (base64) updates are checked with
+    QString listFile{};  // the list to open at start instead of the state file's; empty: none
 };

@@ -34,6 +34,9 @@ class MainController final : public QObject
 public:
     MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
                    AppSettings settings, QObject* parent = nullptr);
+    /// With the given folders instead of the system's.
+    MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
+                   AppSettings settings, const Folders& folders, QObject* parent = nullptr);
 
     Desktop& desktop;
     Network& network;
@@ -44,8 +47,8 @@ public:
     ControlStates controls{Controls::all()};
     bool duplicateFound = false;
     ScratchValues scratch;
-    ListFiles listFiles{desktop, currentList, newList, controls};
-    SystemFolders folders;
+    const Folders& folders;
+    ListFiles listFiles{desktop, currentList, newList, controls, folders};
     UpdateEngine updateEngine{desktop, network, folders};
     /// Runs over a dialog that the windows provide; without one it shows nothing.
     UpdateWizardLauncher updateWizard{updateEngine, nullptr};
@@ -122,6 +125,7 @@ signals:
     void showQuickFinderRequested();
 
 private:
+    void loadStartList();
     void setListTotal(const CarnivalList& grid, const QString& label);
     void openLink(const QString& address);
 

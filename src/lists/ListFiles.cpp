@@ -33,8 +33,8 @@ QList<Desktop::FileFilter> saveFilters()
 } // namespace
 
 ListFiles::ListFiles(Desktop& desktop, CarnivalList& currentList, CarnivalList& newList,
-                     ControlStates& controls)
-    : m_desktop(desktop), m_current(currentList), m_new(newList), m_controls(controls)
+                     ControlStates& controls, const Folders& folders)
+    : m_desktop(desktop), m_current(currentList), m_new(newList), m_controls(controls), m_locations(folders)
 {}
 
 std::optional<QString> ListFiles::listName() const
@@ -81,7 +81,7 @@ void ListFiles::loadCurrentList(const QStringList& lines)
 
 void ListFiles::reopenLastList()
 {
-    const std::optional<QString> path = StateFile::readListPath();
+    const std::optional<QString> path = StateFile::readListPath(m_locations.stateFolder());
     if (!path)
         return;
     const QStringList lines = ListFile::readLines(*path);
@@ -92,6 +92,21 @@ void ListFiles::reopenLastList()
     loadCurrentList(lines);
     if (!m_listFile)
         setListFile(*path);
+}
+
+bool ListFiles::openListAtStart(const QString& path)
+{
+    QStringList lines;
+    try {
+        lines = ListFile::readLines(path);
+    } catch (const std::runtime_error& error) {
+        m_desktop.showMessage(QString::fromUtf8(error.what()));
+        return false;
+    }
+    clearCurrentList();
+    loadCurrentList(lines);
+    setListFile(path);
+    return true;
 }
 
 void ListFiles::convertOldList(const QString& path, const QStringList& lines)
@@ -113,15 +128,16 @@ void ListFiles::convertOldList(const QString& path, const QStringList& lines)
 void ListFiles::saveState()
 {
     if (m_listFile)
-        StateFile::write(*m_listFile);
+        StateFile::write(*m_listFile, m_locations.stateFolder());
 }
 
 void ListFiles::openList()
 {
-    const QString path =
-        m_desktop.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(), QDir::currentPath());
+    const QString path = m_desktop.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(),
+                                                m_locations.dialogFolder());
     if (path.isEmpty())
         return;
+    m_locations.rememberDialogFolder(path);
     // Read first: a file that cannot be read must not cost the user the list on screen.
     const QStringList lines = ListFile::readLines(path);
     clearCurrentList();
@@ -132,9 +148,11 @@ void ListFiles::openList()
 
 std::optional<QString> ListFiles::askSaveFileName()
 {
-    QString path = m_desktop.saveFileName(QStringLiteral("Save file"), saveFilters(), QDir::currentPath());
+    QString path =
+        m_desktop.saveFileName(QStringLiteral("Save file"), saveFilters(), m_locations.dialogFolder());
     if (path.isEmpty())
         return std::nullopt;
+    m_locations.rememberDialogFolder(path);
     if (!QFileInfo(path).fileName().contains(u'.'))
         path += kListExtension;
     return path;

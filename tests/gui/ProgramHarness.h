@@ -62,9 +62,10 @@ class ProgramHarness
 {
 public:
     /// Starts the directory (answerDelayMs slows its answers to a POST) and the windows, whose update
-    /// control file is updatePath on the directory (none when empty).
+    /// control file is updatePath on the directory (none when empty), with listFile as the list
+    /// named on the command line (none when empty).
     explicit ProgramHarness(const CarnivalCatalog& catalog = CarnivalCatalog::sample(), int answerDelayMs = 0,
-                            const QString& updatePath = {})
+                            const QString& updatePath = {}, const QString& listFile = {})
         : directory(catalog), m_previousFolder(QDir::currentPath())
     {
         QDir::setCurrent(folder.path());
@@ -72,7 +73,7 @@ public:
         site = directory.start();
         const QString updateUrl = updatePath.isEmpty() ? QString() : site + updatePath;
         windows = std::make_unique<ProgramWindows>(
-            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath()});
+            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), {}, listFile});
     }
 
     ~ProgramHarness()

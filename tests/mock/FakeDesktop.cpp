@@ -10,16 +10,20 @@ bool FakeDesktop::askYesNo(const QString& title, const QString& text, Icon icon)
     return !answers.isEmpty() && answers.dequeue();
 }
 
-QString FakeDesktop::openFileName(const QString& title, const QList<FileFilter>& filters, const QString&)
+QString FakeDesktop::openFileName(const QString& title, const QList<FileFilter>& filters,
+                                  const QString& folder)
 {
     dialogTitles.append(title);
+    dialogFolders.append(folder);
     dialogFilters.append(filters);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QString FakeDesktop::saveFileName(const QString& title, const QList<FileFilter>& filters, const QString&)
+QString FakeDesktop::saveFileName(const QString& title, const QList<FileFilter>& filters,
+                                  const QString& folder)
 {
     dialogTitles.append(title);
+    dialogFolders.append(folder);
     dialogFilters.append(filters);
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }

@@ -44,6 +44,7 @@ public:
     QQueue<QString> fileNames;
     QStringList dialogTitles;
     QList<QList<FileFilter>> dialogFilters;
+    QStringList dialogFolders; // where each dialog started
     QStringList openedDocuments;
     QStringList htmlDialogs;
     bool openDocumentResult = true;
