@@ -5,9 +5,10 @@
 /// What the command line and the build decide for one run.
 struct AppSettings
 {
-    QString site;        // scheme, host and port of the carnival directory
-    QString updateUrl;   // the update control file's address; empty offers no update
-    QString executable;  // the program's own file, for its version record
-    QString updateKey{}; // the publisher's Ed25519 public key (base64) updates are checked with
-    QString listFile{};  // the list to open at start instead of the state file's; empty: none
+    QString site;       // scheme, host and port of the carnival directory
+    QString updateUrl;  // the update control file's address; empty offers no update
+    QString executable; // the program's own file, for its version record
+    // The publisher's public key (base64) that updates must be signed with; empty checks none.
+    QString updateKey{};
+    QString listFile{}; // the list to open at start instead of the state file's; empty: none
 };

@@ -40,6 +40,7 @@ MainController::MainController(Desktop& desktop, Network& network, BrowserView& 
     controls.setVisible(Controls::Submitting, false);
     controls.setVisible(Controls::Submitting2, false);
     updateEngine.URL = m_settings.updateUrl;
+    updateEngine.UpdateKey = m_settings.updateKey;
     connectViews();
 }
 

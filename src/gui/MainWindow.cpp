@@ -29,7 +29,7 @@ bool isEnterKey(const QKeyEvent* key)
 MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWidget* parent)
     : QMainWindow(parent), m_form(form)
 {
-    setObjectName(QStringLiteral("MainController"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Vorlix Pro 3"));
     QFont small = font();
     small.setPointSize(8);

@@ -21,7 +21,7 @@ QuickFinderWindow::QuickFinderWindow(QuickFinderController& form,
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_form(form),
       m_run(std::move(run))
 {
-    setObjectName(QStringLiteral("QuickFinderController"));
+    setObjectName(QStringLiteral("quickFinderWindow"));
     setWindowTitle(QuickFinder::kWindowCaption);
     QFont small = font();
     small.setPointSize(8);

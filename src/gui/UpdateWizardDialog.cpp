@@ -73,7 +73,7 @@ UpdateWizardDialog::UpdateWizardDialog(UpdateWizardController& wizard, QWidget* 
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_wizard(wizard)
 {
-    setObjectName(QStringLiteral("UpdateWizardController"));
+    setObjectName(QStringLiteral("updateWizardDialog"));
     setFixedSize(kClientSize);
     setModal(true);
     QPalette face = palette();
@@ -97,7 +97,7 @@ void UpdateWizardDialog::build()
     billboard->setPixmap(WizardPicture::render(kBillboard.size()));
 
     m_pages = new QStackedWidget(this);
-    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setObjectName(QStringLiteral("wizardPages"));
     m_pages->setGeometry(kPageControl);
 
     QWidget* start = addPage(QStringLiteral("TabSheet1"));
@@ -193,14 +193,14 @@ QWidget* UpdateWizardDialog::control(const QString& name) const
     return findChild<QWidget*>(name);
 }
 
-void UpdateWizardDialog::showPage(int index)
+void UpdateWizardDialog::showPage(WizardPage page)
 {
-    m_pages->setCurrentIndex(index);
+    m_pages->setCurrentIndex(static_cast<int>(page));
 }
 
-int UpdateWizardDialog::currentPage() const
+WizardPage UpdateWizardDialog::currentPage() const
 {
-    return m_pages->currentIndex();
+    return static_cast<WizardPage>(m_pages->currentIndex());
 }
 
 void UpdateWizardDialog::setText(const QString& name, const QString& text)

@@ -22,8 +22,8 @@ public:
     using QDialog::setFocus;
     using QDialog::setFont;
 
-    void showPage(int index) override;
-    int currentPage() const override;
+    void showPage(WizardPage page) override;
+    WizardPage currentPage() const override;
     void setText(const QString& control, const QString& text) override;
     QString text(const QString& control) const override;
     void setEnabled(const QString& control, bool enabled) override;

@@ -2,6 +2,7 @@
 #include "app/BuildConfig.h"
 #include "app/CommandLine.h"
 #include "directory/CarnivalDirectory.h"
+#include "directory/DemoRelease.h"
 #include "gui/ProgramWindows.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFile.h"
@@ -57,6 +58,22 @@ void writeDemoList(const CarnivalCatalog& catalog)
         std::fprintf(stderr, "The demo list was not written: %s\n", error.what());
     }
 }
+
+// The demo offers an update of its own, signed with the build's demo key and checked with it.
+void useDemoRelease(CarnivalDirectory& directory, QString& updateUrl, QString& updateKey)
+{
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const DemoRelease::Published release =
+        DemoRelease::publish(directory, programFolder.filePath(QStringLiteral("demo-updates")),
+                             programFolder.filePath(QStringLiteral("demo-key")));
+    if (!release.error.isEmpty()) {
+        std::fprintf(stderr, "The demo offers no update: %s\n", qPrintable(release.error));
+        return;
+    }
+    updateUrl = release.controlFileUrl;
+    updateKey = release.publicKey;
+}
+
 // A program started from a desktop launcher has no terminal: say why it ends in a box as well.
 void refuseToStart(const QString& reason)
 {
@@ -113,6 +130,8 @@ int main(int argc, char** argv)
 
     std::optional<CarnivalDirectory> directory;
     QString site = line.site.value_or(QString::fromLatin1(BuildConfig::kSiteUrl));
+    QString updateUrl = line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl));
+    QString updateKey = line.updateKey.value_or(QString::fromLatin1(BuildConfig::kUpdateKey));
     if (line.demo) {
         directory.emplace();
         const QString base = directory->start();
@@ -127,12 +146,12 @@ int main(int argc, char** argv)
         site = line.site.value_or(base);
         enterDemoFolder();
         writeDemoList(directory->catalog());
+        if (!line.updateUrl)
+            useDemoRelease(*directory, updateUrl, updateKey);
     }
 
     ProgramWindows windows(
-        AppSettings{site, line.updateUrl.value_or(QString::fromLatin1(BuildConfig::kUpdateUrl)),
-                    QCoreApplication::applicationFilePath(),
-                    line.updateKey.value_or(QString::fromLatin1(BuildConfig::kUpdateKey)), listFile});
+        AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey, listFile});
     windows.start();
     return app.exec();
 }

@@ -156,7 +156,7 @@ bool CarnivalOptions::addCarnival(BrowserView& view, CarnivalList& grid)
         }
         return added;
     } catch (const std::exception&) {
-        m_desktop.showMessage(QStringLiteral("Error in addCarnival()"));
+        m_desktop.showMessage(QStringLiteral("Error in AddCarnival()"));
         return false;
     }
 }

@@ -53,7 +53,7 @@ void PageAccess::findChosenText(const QString& value)
         m_scratch.chosenText = decodeOptionText(markup.mid(textBegin, textEnd - textBegin));
         m_scratch.markup.clear();
     } catch (const std::exception&) {
-        m_desktop.showMessage(QStringLiteral("There was an error in findChosenText()"));
+        m_desktop.showMessage(QStringLiteral("There was an error in FindText()"));
     }
 }
 
@@ -78,7 +78,7 @@ void PageAccess::setCarnival(const QString& ref, BrowserView& view)
         for (const Element select : view.elementsNamed(kCarnivalSelect))
             view.setAttribute(select, kValue, ref);
     } catch (const std::exception&) {
-        m_desktop.showMessage(QStringLiteral("Exception error in setCarnival()"));
+        m_desktop.showMessage(QStringLiteral("Exception error in SetCarnival()"));
     }
 }
 
@@ -91,7 +91,7 @@ void PageAccess::setCategory(const QString& ref, BrowserView& view, const Carniv
         fireElementEvent(view, view.getElementById(kCarnivalSelect), QStringLiteral("onchange"));
         m_desktop.setFocus(grid.objectName());
     } catch (const std::exception&) {
-        m_desktop.showMessage(QStringLiteral("Exception error in setCategory"));
+        m_desktop.showMessage(QStringLiteral("Exception error in SetCategory"));
     }
 }
 

@@ -45,11 +45,15 @@ QStringList ReleaseInstaller::ReadTextLines(const QString& path)
 
 QStringList ReleaseInstaller::fetchTextFile(const QString& section)
 {
-    const QString address = m_engine.ControlFile().ReadString(section, QStringLiteral("file"));
+    const IniFile ini = m_engine.ControlFile();
+    const QString address = ini.ReadString(section, QStringLiteral("file"));
     if (address.isEmpty() || !m_engine.DownloadToFolder(address, m_engine.TempFolder()))
         return {};
     const QString path = m_engine.TempFolder() + FileNameFromURL(address);
-    const QStringList lines = ReadTextLines(path);
+    const QStringList lines =
+        m_engine.FileMatchesSignedDigest(path, ini.ReadString(section, QStringLiteral("sha256")))
+            ? ReadTextLines(path)
+            : QStringList();
     QFile::remove(path);
     return lines;
 }
@@ -106,7 +110,8 @@ bool ReleaseInstaller::DownloadFileList()
         const QString downloaded = temp + name;
         const bool arrived = m_engine.DownloadToFolder(file.URL, temp);
         // A file that is not the one described must not replace a working copy.
-        if (!arrived || !matchesDescription(file, downloaded)) {
+        if (!arrived || !matchesDescription(file, downloaded) ||
+            !m_engine.FileMatchesSignedDigest(downloaded, file.Sha256)) {
             if (arrived)
                 failFile(downloaded);
             result = false;

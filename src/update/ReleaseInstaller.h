@@ -13,16 +13,18 @@ class ReleaseInstaller final
 public:
     explicit ReleaseInstaller(UpdateEngine& engine) : m_engine(engine) {}
 
-    /// The lines of the release notes ("file" of section "whatsnew"); empty when none arrived.
+    /// The lines of the release notes ("file" of section "whatsnew"); empty when none arrived or,
+    /// when updates are signed, when the file does not match the section's "sha256".
     QStringList FetchWhatsNewText();
-    /// The lines of the end-user agreement ("file" of section "eula"); empty when none arrived.
+    /// The lines of the end-user agreement ("file" of section "eula"); empty as for the notes.
     QStringList FetchAgreementText();
     /// Section "action" before downloading: "msg", "htmldlg", "runbefore", "showURL", "query".
     /// False when the user declined the question; AppUpdate is then cleared.
     bool RunPreDownloadActions();
     /// Fetches every file of the engine's FileList and puts it in place. A file that fails, or
-    /// that does not match the size or checksum the control file gives for it, is not put in
-    /// place, clears AppUpdate and makes the result false; the next file follows.
+    /// that does not match the size, checksum or (when updates are signed) digest the control
+    /// file gives for it, is deleted, not put in place, clears AppUpdate and makes the result
+    /// false; the next file follows.
     bool DownloadFileList();
     /// Starts "runafter" unless the engine's Cancelled is set; false when it is set.
     bool RunPostDownloadActions();

@@ -7,6 +7,7 @@
 #include "update/CurlSession.h"
 #include "update/FolderMacros.h"
 #include "update/UpdateRules.h"
+#include "update/UpdateSignature.h"
 #include "update/UpdaterExtractor.h"
 #include "update/UpdaterHandoff.h"
 
@@ -20,6 +21,8 @@ namespace {
 constexpr qsizetype kBlockSize = 4096;
 // A control file cannot make us build an endless list of default entries.
 constexpr int kMaxFiles = 10000;
+// A signature is 88 characters of base64; anything much longer is not one.
+constexpr qint64 kMaxSignatureBytes = 1024;
 
 const QString kUpdate = QStringLiteral("update");
 const QString kApplication = QStringLiteral("application");
@@ -130,9 +133,17 @@ bool UpdateEngine::IsUpdatePending()
 bool UpdateEngine::FetchControlFile()
 {
     const QString address = ExpandFolderMacros(URL);
+    ControlFileUnverified = false;
     if (!DownloadToFolder(address, TempFolder()))
         return false;
     ControlFilePath = TempFolder() + FileNameFromURL(address);
+    // Nothing of a control file that its publisher did not sign is read or kept.
+    if (ChecksSignatures() && !controlFileIsSigned(address)) {
+        QFile::remove(ControlFilePath);
+        ControlFilePath.clear();
+        ControlFileUnverified = true;
+        return false;
+    }
     const IniFile ini = ControlFile();
     AppUpdate = ini.ReadFlag(kApplication, QStringLiteral("appupdate"));
     AppName = ExpandFolderMacros(ini.ReadString(kApplication, QStringLiteral("appname")));
@@ -204,6 +215,7 @@ int UpdateEngine::LoadFileList()
         file.Mandatory = ini.ReadFlag(section, QStringLiteral("mandatory"));
         file.Preselect = ini.ReadFlag(section, QStringLiteral("preselect"), true);
         file.Hidden = ini.ReadFlag(section, QStringLiteral("hidden"));
+        file.Sha256 = text("sha256");
         FileList.items.append(file);
     }
     return std::max(count, 0);
@@ -392,4 +404,29 @@ void UpdateEngine::RestartThroughUpdater()
     // The updater replaces files in its current folder, which is the application's.
     Handoff.start(updater, parameters, m_folders.current());
     Handoff.terminate();
+}
+
+// --- Signatures ---
+
+bool UpdateEngine::controlFileIsSigned(const QString& address)
+{
+    const QString signatureAddress = address + QStringLiteral(".sig");
+    const QString signaturePath = TempFolder() + FileNameFromURL(signatureAddress);
+    const bool fetched = DownloadToFolder(signatureAddress, TempFolder());
+    QFile signatureFile(signaturePath);
+    const QByteArray signature = fetched && signatureFile.open(QIODevice::ReadOnly)
+                                     ? signatureFile.read(kMaxSignatureBytes + 1)
+                                     : QByteArray();
+    signatureFile.close();
+    QFile::remove(signaturePath);
+    QFile control(ControlFilePath);
+    if (signature.isEmpty() || signature.size() > kMaxSignatureBytes || !control.open(QIODevice::ReadOnly))
+        return false;
+    return UpdateSignature::VerifySignature(UpdateSignature::ParsePublicKey(UpdateKey), control.readAll(),
+                                            signature);
+}
+
+bool UpdateEngine::FileMatchesSignedDigest(const QString& path, const QString& digest) const
+{
+    return !ChecksSignatures() || UpdateSignature::FileMatchesDigest(path, digest);
 }

@@ -53,7 +53,7 @@ public:
 
     // Settings.
     QString URL; // the control file's address; folder macros are expanded before use
-    QString Agent = QStringLiteral("UpdateEngine");
+    QString Agent = QStringLiteral("TWebUpdate");
     QString LogFileName = QStringLiteral("WUPDATE.LOG");
     bool Logging = false; // no status trace; the updater is told so
     ConnectionErrors connectionErrors = ConnectionErrors::PromptOnce;
@@ -61,6 +61,9 @@ public:
     std::chrono::milliseconds StallTimeout{60000};
     /// A certificate bundle to trust instead of the system's; empty for the system's.
     QString CaCertificates;
+    /// The publisher's Ed25519 public key (base64) that control files must be signed with; empty
+    /// checks no signatures. A key that cannot be read verifies nothing, so it refuses every update.
+    QString UpdateKey;
 
     // State.
     QString ControlFilePath;
@@ -77,6 +80,8 @@ public:
     bool Cancelled = false;
     bool ComponentDownloaded = false;
     UpdateFileList FileList;
+    /// The last control file fetched was refused for want of a valid signature.
+    bool ControlFileUnverified = false;
 
     /// After every block: destination path, bytes received so far, announced length (0 when none).
     std::function<void(const QString& fileName, qint64 pos, qint64 size)> OnFileProgress;
@@ -136,10 +141,17 @@ public:
     /// The update log's path.
     QString LogFilePath() const;
 
+    /// Whether updates must be signed: the control file by its signature, each file by its digest.
+    bool ChecksSignatures() const { return !UpdateKey.isEmpty(); }
+    /// Whether a downloaded file may be used: without a key always; with one only when its bytes
+    /// match the digest ("sha256") that the signed control file gives for it.
+    bool FileMatchesSignedDigest(const QString& path, const QString& digest) const;
+
     Desktop& desktop() const { return m_desktop; }
     const Folders& folders() const { return m_folders; }
 
 private:
+    bool controlFileIsSigned(const QString& address);
     bool discardTemporary(const QString& path);
     bool putInPlace(const QString& temporary, const QString& destination);
 

@@ -20,6 +20,7 @@ struct UpdateFileEntry
     bool Preselect = true;
     bool Hidden = false;
     bool Selected = false;
+    QString Sha256; // lower-case hex of the file's bytes; required when updates are signed
 };
 
 /// The release's files in order, and the position of the file being downloaded.

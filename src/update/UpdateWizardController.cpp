@@ -75,7 +75,7 @@ void UpdateWizardController::applyTexts()
 
 void UpdateWizardController::start()
 {
-    m_view->showPage(StartPage);
+    m_view->showPage(WizardPage::Start);
     m_view->setEnabled(GetUpdateButton, false);
     m_view->setEnabled(AgreementNextButton, false);
     CancelRequested = false;
@@ -91,7 +91,7 @@ void UpdateWizardController::activated()
     m_view->setFocus(StartButton);
     if (!m_autoStart)
         return;
-    m_view->showPage(VersionPage);
+    m_view->showPage(WizardPage::Version);
     Pause();
     if (!endIfClosedDuringStep())
         startClicked();
@@ -167,8 +167,9 @@ void UpdateWizardController::showVersionPage()
     }
     if (endIfClosedDuringStep())
         return;
-    m_view->showPage(VersionPage);
-    QString text = m_texts.CannotConnect + u'\n' + m_texts.NoUpdateOnServer;
+    m_view->showPage(WizardPage::Version);
+    QString text = m_engine.ControlFileUnverified ? m_texts.NotVerified
+                                                  : m_texts.CannotConnect + u'\n' + m_texts.NoUpdateOnServer;
     bool offered = false;
     if (fetched) {
         const UpdateVerdict verdict = m_engine.EvaluateUpdate();
@@ -221,7 +222,7 @@ void UpdateWizardController::getUpdateClicked()
         return;
     if (!notes.isEmpty()) {
         m_view->setLines(WhatsNewMemo, notes);
-        m_view->showPage(WhatsNewPage);
+        m_view->showPage(WizardPage::WhatsNew);
         offerButton(WhatsNewNextButton);
         return;
     }
@@ -249,7 +250,7 @@ bool UpdateWizardController::showAgreement()
     if (agreement.isEmpty())
         return false;
     m_view->setLines(AgreementMemo, agreement);
-    m_view->showPage(AgreementPage);
+    m_view->showPage(WizardPage::Agreement);
     return true;
 }
 
@@ -289,7 +290,7 @@ void UpdateWizardController::chooseComponents(bool afterAgreement)
         StartDownloads();
         return;
     }
-    m_view->showPage(ComponentsPage);
+    m_view->showPage(WizardPage::Components);
     offerButton(ComponentsNextButton);
 }
 
@@ -336,7 +337,7 @@ void UpdateWizardController::StartDownloads()
     m_view->setText(FileLabel, QString());
     m_view->setProgress(FileProgress, 0, 0);
     m_view->setProgress(TotalProgress, 0, 0);
-    m_view->showPage(DownloadPage);
+    m_view->showPage(WizardPage::Download);
     offerButton(CancelButton);
     m_view->setBusy(true);
     {
@@ -361,7 +362,7 @@ void UpdateWizardController::StartDownloads()
 
 void UpdateWizardController::showEndPage()
 {
-    m_view->showPage(EndPage);
+    m_view->showPage(WizardPage::End);
     if (m_engine.RestartNeeded()) {
         m_view->setText(RestartButton, m_texts.RestartButton);
         m_view->setText(RestartLabel, m_texts.RestartInfo);

@@ -20,6 +20,8 @@ struct UpdateWizardTexts
     QString NewVersionAvail = QStringLiteral("New version available.");
     QString CannotConnect = QStringLiteral("Could not connect to update server or");
     QString NoUpdateOnServer = QStringLiteral("no update found on server ...");
+    QString NotVerified =
+        QStringLiteral("The update information could not be verified. Nothing was installed.");
     QString WhatsNew = QStringLiteral("What's new");
     QString License = QStringLiteral("License agreement");
     QString AcceptLicense = QStringLiteral("I accept");

@@ -5,14 +5,26 @@
 
 /// The update wizard's dialog as its logic (UpdateWizardController) drives it. Controls are named by their
 /// object names (WizardControls); the dialog forwards the user's clicks to the logic.
+/// The wizard's pages, in the order the dialog holds them.
+enum class WizardPage
+{
+    Start,
+    Version,
+    WhatsNew,
+    Agreement,
+    Components,
+    Download,
+    End
+};
+
 class WizardView
 {
 public:
     virtual ~WizardView() = default;
 
     /// Shows the page with this index (0 to 6); pages have no visible tabs.
-    virtual void showPage(int index) = 0;
-    virtual int currentPage() const = 0;
+    virtual void showPage(WizardPage page) = 0;
+    virtual WizardPage currentPage() const = 0;
 
     /// The caption of a button, label, radio button or context-menu item.
     virtual void setText(const QString& control, const QString& text) = 0;
@@ -46,18 +58,6 @@ public:
     virtual void runModal() = 0;
     /// Closes the dialog without asking the logic again.
     virtual void closeDialog() = 0;
-};
-
-/// The wizard's pages, in the order the dialog holds them.
-enum WizardPage
-{
-    StartPage,
-    VersionPage,
-    WhatsNewPage,
-    AgreementPage,
-    ComponentsPage,
-    DownloadPage,
-    EndPage
 };
 
 /// The object names of the wizard's controls.

@@ -62,10 +62,11 @@ class ProgramHarness
 {
 public:
     /// Starts the directory (answerDelayMs slows its answers to a POST) and the windows, whose update
-    /// control file is updatePath on the directory (none when empty), with listFile as the list
-    /// named on the command line (none when empty).
+    /// control file is updatePath on the directory (none when empty), signed with updateKey (none
+    /// when empty), with listFile as the list named on the command line (none when empty).
     explicit ProgramHarness(const CarnivalCatalog& catalog = CarnivalCatalog::sample(), int answerDelayMs = 0,
-                            const QString& updatePath = {}, const QString& listFile = {})
+                            const QString& updatePath = {}, const QString& updateKey = {},
+                            const QString& listFile = {})
         : directory(catalog), m_previousFolder(QDir::currentPath())
     {
         QDir::setCurrent(folder.path());
@@ -73,7 +74,7 @@ public:
         site = directory.start();
         const QString updateUrl = updatePath.isEmpty() ? QString() : site + updatePath;
         windows = std::make_unique<ProgramWindows>(
-            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), {}, listFile});
+            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey, listFile});
     }
 
     ~ProgramHarness()

@@ -57,7 +57,7 @@ private slots:
         list.setEntry(1, {"Second Carnival", "Cars", "12", "3"});
         SaveTabDelimited(path, list);
 
-        ProgramHarness program(CarnivalCatalog::sample(), 0, {}, path);
+        ProgramHarness program(CarnivalCatalog::sample(), 0, {}, {}, path);
         QVERIFY(program.start());
         QCOMPARE(program.window().findChild<QLabel*>(Controls::ListName)->text(), QString("Named list"));
         QCOMPARE(program.window().findChild<QLabel*>("listTotalLabel")->text(), QString("3"));

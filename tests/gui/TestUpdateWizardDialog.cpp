@@ -2,6 +2,7 @@
 // Set VORLIX_SCREENSHOT_DIR to keep a picture of every page.
 
 #include "ProgramHarness.h"
+#include "app/CommandLine.h"
 #include "gui/QtDesktop.h"
 #include "gui/UpdateWizardDialog.h"
 #include "mock/FakeFolders.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,7 +50,7 @@ class WizardDriver final : public QObject
 public:
     struct Step
     {
-        int page;
+        WizardPage page;
         std::function<bool(UpdateWizardDialog&)> ready;
         std::function<void(UpdateWizardDialog&)> act;
     };
@@ -62,7 +64,7 @@ public:
 
     QPointer<UpdateWizardDialog> dialog;
     QList<Step> steps;
-    QList<int> pagesSeen;
+    QList<WizardPage> pagesSeen;
     /// Titles of the control file's HTML dialogs, closed as they came.
     QStringList htmlDialogs;
     /// Called once the dialog exists; used to watch it.
@@ -72,11 +74,12 @@ public:
     {
         auto made = std::make_shared<UpdateWizardDialog>(wizard, parent);
         dialog = made.get();
-        auto* pages = made->findChild<QStackedWidget*>("PageControl1");
-        pagesSeen = {pages->currentIndex()};
+        auto* pages = made->findChild<QStackedWidget*>("wizardPages");
+        pagesSeen = {static_cast<WizardPage>(pages->currentIndex())};
         connect(pages, &QStackedWidget::currentChanged, this, [this](int page) {
-            if (pagesSeen.isEmpty() || pagesSeen.last() != page)
-                pagesSeen.append(page);
+            const auto shown = static_cast<WizardPage>(page);
+            if (pagesSeen.isEmpty() || pagesSeen.last() != shown)
+                pagesSeen.append(shown);
         });
         if (onDialog)
             onDialog(*made);
@@ -123,6 +126,57 @@ void press(UpdateWizardDialog& dialog, const QString& button)
 }
 
 constexpr qsizetype kHiddenSize = 3 * 1024 * 1024;
+
+/// Runs the publisher's tool; its output, or empty when it failed.
+QByteArray runSignTool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(VORLIX_SIGN_PROGRAM), arguments);
+    const bool done = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+                      process.exitCode() == 0;
+    return done ? process.readAllStandardOutput() : QByteArray();
+}
+
+/// A release published as the README tells: a key pair, the file's digest in its section, the
+/// control file signed last. Holds the public key as vorlix-sign printed it.
+struct SignedRelease
+{
+    QTemporaryDir keys;
+    QTemporaryDir updates;
+    const QString keyFile = keys.filePath("release.key");
+    const QString publicKey = QString::fromLatin1(runSignTool({"keygen", keyFile}));
+
+    bool publish(const QString& at)
+    {
+        if (publicKey.isEmpty() || !writeFile(updates.filePath("signed-list.dat"), "signed carnivals"))
+            return false;
+        const QByteArray digest = runSignTool({"digest", updates.filePath("signed-list.dat")}).trimmed();
+        const QString control = updates.filePath("vorlix.inf");
+        return !digest.isEmpty() &&
+               writeFile(control,
+                         ("[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + at +
+                          "signed-list.dat\r\ndescr=Carnival list\r\ntargetdir={APP}/data\r\nsha256=")
+                                 .toUtf8() +
+                             digest + "\r\n") &&
+               !runSignTool({"sign", keyFile, control}).isEmpty() && QFile::exists(control + ".sig");
+    }
+
+    /// Changes one byte of a published file, as a server or a network in between could.
+    bool change(const QString& name)
+    {
+        QByteArray bytes = readAll(updates.filePath(name));
+        bytes[bytes.size() - 3] = char(bytes[bytes.size() - 3] ^ 1);
+        return writeFile(updates.filePath(name), bytes);
+    }
+};
+
+/// The key as the program's command line takes it.
+QString keyFromCommandLine(const QString& printed)
+{
+    QString error;
+    const CommandLine line = CommandLine::parse({"vorlix-pro", "--update-key", printed}, &error);
+    return error.isEmpty() ? line.updateKey.value_or(QString()) : error;
+}
 } // namespace
 
 class TestUpdateWizardDialog final : public QObject
@@ -202,30 +256,30 @@ private slots:
             });
         };
         driver.steps = {
-            {StartPage, nullptr,
+            {WizardPage::Start, nullptr,
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-1-start");
                  press(d, StartButton);
              }},
-            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  versionText = child<QLabel>(d, VersionInfoLabel)->text();
                  saveScreenshot(d, "update-wizard-2-version");
                  press(d, GetUpdateButton);
              }},
-            {WhatsNewPage, [](UpdateWizardDialog& d) { return enabled(d, WhatsNewNextButton); },
+            {WizardPage::WhatsNew, [](UpdateWizardDialog& d) { return enabled(d, WhatsNewNextButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-3-whats-new");
                  press(d, WhatsNewNextButton);
              }},
-            {AgreementPage, nullptr,
+            {WizardPage::Agreement, nullptr,
              [](UpdateWizardDialog& d) {
                  QVERIFY(!enabled(d, AgreementNextButton));
                  child<QRadioButton>(d, AcceptRadio)->click();
                  saveScreenshot(d, "update-wizard-4-agreement");
                  press(d, AgreementNextButton);
              }},
-            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
              [&](UpdateWizardDialog& d) {
                  auto* list = child<QListWidget>(d, ComponentList);
                  for (int i = 0; i < list->count(); ++i)
@@ -236,7 +290,7 @@ private slots:
                  saveScreenshot(d, "update-wizard-5-components");
                  press(d, ComponentsNextButton);
              }},
-            {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) {
                  saveScreenshot(d, "update-wizard-7-end");
                  press(d, RestartButton);
@@ -248,9 +302,11 @@ private slots:
         wizard.showUpdateWizard();
 
         QVERIFY2(driver.steps.isEmpty(),
-                 qPrintable(QString("stopped on page %1").arg(driver.pagesSeen.last())));
-        QCOMPARE(driver.pagesSeen, (QList<int>{StartPage, VersionPage, WhatsNewPage, AgreementPage,
-                                               ComponentsPage, DownloadPage, EndPage}));
+                 qPrintable(QString("stopped on page %1").arg(static_cast<int>(driver.pagesSeen.last()))));
+        QCOMPARE(driver.pagesSeen,
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::WhatsNew,
+                                    WizardPage::Agreement, WizardPage::Components, WizardPage::Download,
+                                    WizardPage::End}));
         QCOMPARE(boxes.texts, QStringList());
         QCOMPARE(versionText,
                  QString("New version found :\nCurrent version : 3.2.0.28\nNew version : 3.2.0.29\n\n"
@@ -281,14 +337,14 @@ private slots:
         WizardDriver driver;
         bool mainWindowHidden = false;
         driver.steps = {
-            {VersionPage, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
              [&](UpdateWizardDialog& d) {
                  mainWindowHidden = !program.window().isVisible();
                  press(d, GetUpdateButton);
              }},
-            {ComponentsPage, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
              [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
-            {EndPage, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
              [](UpdateWizardDialog& d) { press(d, RestartButton); }},
         };
         // The program's own dialog, watched by the driver.
@@ -300,10 +356,99 @@ private slots:
         QVERIFY2(mainWindowHidden, "the wizard runs before the main window is shown");
         QCOMPARE(driver.htmlDialogs, QStringList{"Vorlix Pro"});
         QCOMPARE(driver.pagesSeen,
-                 (QList<int>{StartPage, VersionPage, ComponentsPage, DownloadPage, EndPage}));
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Components,
+                                    WizardPage::Download, WizardPage::End}));
         QVERIFY(program.window().isVisible());
         QCOMPARE(readAll(program.folder.filePath("data/vorlix-startup-list.dat")), QByteArray("carnivals"));
         QCOMPARE(program.boxes.texts, QStringList());
+    }
+
+    // The publisher's way end to end: vorlix-sign makes the key, the digest and the signature; the
+    // program, given the key on its command line, installs the release, and nothing of it once one
+    // byte of its file has changed on the server.
+    void aSignedReleaseInstallsOnlyAsSigned_data()
+    {
+        QTest::addColumn<bool>("fileChanged");
+        QTest::addColumn<QList<WizardPage>>("pages");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("as signed") << false
+                                   << QList<WizardPage>{WizardPage::Start, WizardPage::Version,
+                                                        WizardPage::Components, WizardPage::Download,
+                                                        WizardPage::End}
+                                   << QStringList();
+        QTest::newRow("one byte of the file changed")
+            << true
+            << QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Components,
+                                 WizardPage::Download}
+            << QStringList{"Failed to download updates"};
+    }
+
+    void aSignedReleaseInstallsOnlyAsSigned()
+    {
+        QFETCH(bool, fileChanged);
+        QFETCH(QList<WizardPage>, pages);
+        QFETCH(QStringList, boxes);
+        SignedRelease release;
+        ProgramHarness program(CarnivalCatalog::sample(), 0, "/21214/updates/vorlix.inf",
+                               keyFromCommandLine(release.publicKey));
+        program.directory.setUpdatesFolder(release.updates.path());
+        QVERIFY(release.publish(program.site + "/21214/updates/"));
+        if (fileChanged)
+            QVERIFY(release.change("signed-list.dat"));
+
+        WizardDriver driver;
+        driver.steps = {
+            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+             [](UpdateWizardDialog& d) { press(d, GetUpdateButton); }},
+            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
+             [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
+            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
+             [](UpdateWizardDialog& d) { press(d, RestartButton); }},
+        };
+        program.form().updateWizard.setDialogFactory(
+            [&](UpdateWizardController& logic) { return driver.make(logic); });
+        QVERIFY(program.start());
+
+        QCOMPARE(driver.pagesSeen, pages);
+        QCOMPARE(program.boxes.texts, boxes);
+        QCOMPARE(QFile::exists(program.folder.filePath("data/signed-list.dat")), !fileChanged);
+        if (!fileChanged)
+            QCOMPARE(readAll(program.folder.filePath("data/signed-list.dat")),
+                     QByteArray("signed carnivals"));
+        QVERIFY(program.window().isVisible());
+    }
+
+    // A control file changed after signing: nothing at start; a check on request says why.
+    void aChangedControlFileIsNotVerified()
+    {
+        SignedRelease release;
+        ProgramHarness program(CarnivalCatalog::sample(), 0, "/21214/updates/vorlix.inf",
+                               keyFromCommandLine(release.publicKey));
+        program.directory.setUpdatesFolder(release.updates.path());
+        QVERIFY(release.publish(program.site + "/21214/updates/"));
+        QVERIFY(release.change("vorlix.inf"));
+
+        WizardDriver driver;
+        QString versionText;
+        driver.steps = {{WizardPage::Version,
+                         [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
+                         [&](UpdateWizardDialog& d) {
+                             versionText = child<QLabel>(d, VersionInfoLabel)->text();
+                             QCOMPARE(child<QPushButton>(d, GetUpdateButton)->text(), QString("Exit"));
+                             press(d, GetUpdateButton);
+                         }}};
+        program.form().updateWizard.setDialogFactory(
+            [&](UpdateWizardController& logic) { return driver.make(logic); });
+        QVERIFY(program.start());
+        QVERIFY2(!driver.dialog, "no wizard at start");
+        QVERIFY(program.window().isVisible());
+
+        program.form().checkForUpdates();
+        QVERIFY(driver.steps.isEmpty());
+        QCOMPARE(versionText,
+                 QString("The update information could not be verified. Nothing was installed."));
+        QVERIFY2(program.boxes.texts.isEmpty(), qPrintable(program.boxes.texts.join(" | ")));
+        QVERIFY(!QFile::exists(program.folder.filePath("data/signed-list.dat")));
     }
 };
 

@@ -7,24 +7,24 @@ using namespace WizardControls;
 namespace {
 struct Handler
 {
-    int page;
+    WizardPage page;
     void (UpdateWizardController::*run)();
 };
 
 const QHash<QString, Handler>& handlers()
 {
     static const QHash<QString, Handler> table = {
-        {StartButton, {0, &UpdateWizardController::startClicked}},
-        {GetUpdateButton, {1, &UpdateWizardController::getUpdateClicked}},
-        {WhatsNewNextButton, {2, &UpdateWizardController::whatsNewNextClicked}},
-        {ViewNotesInEditor, {2, &UpdateWizardController::viewNotesInEditor}},
-        {AgreementNextButton, {3, &UpdateWizardController::agreementNextClicked}},
-        {AcceptRadio, {3, &UpdateWizardController::acceptChosen}},
-        {DeclineRadio, {3, &UpdateWizardController::acceptChosen}},
-        {ViewAgreementInEditor, {3, &UpdateWizardController::viewAgreementInEditor}},
-        {ComponentsNextButton, {4, &UpdateWizardController::componentsNextClicked}},
-        {CancelButton, {5, &UpdateWizardController::cancelClicked}},
-        {RestartButton, {6, &UpdateWizardController::restartClicked}},
+        {StartButton, {WizardPage::Start, &UpdateWizardController::startClicked}},
+        {GetUpdateButton, {WizardPage::Version, &UpdateWizardController::getUpdateClicked}},
+        {WhatsNewNextButton, {WizardPage::WhatsNew, &UpdateWizardController::whatsNewNextClicked}},
+        {ViewNotesInEditor, {WizardPage::WhatsNew, &UpdateWizardController::viewNotesInEditor}},
+        {AgreementNextButton, {WizardPage::Agreement, &UpdateWizardController::agreementNextClicked}},
+        {AcceptRadio, {WizardPage::Agreement, &UpdateWizardController::acceptChosen}},
+        {DeclineRadio, {WizardPage::Agreement, &UpdateWizardController::acceptChosen}},
+        {ViewAgreementInEditor, {WizardPage::Agreement, &UpdateWizardController::viewAgreementInEditor}},
+        {ComponentsNextButton, {WizardPage::Components, &UpdateWizardController::componentsNextClicked}},
+        {CancelButton, {WizardPage::Download, &UpdateWizardController::cancelClicked}},
+        {RestartButton, {WizardPage::End, &UpdateWizardController::restartClicked}},
     };
     return table;
 }
@@ -40,7 +40,7 @@ void FakeWizardView::click(const QString& control)
     if (closed || page != handler->page || disabled.contains(control)) {
         faults.append(QStringLiteral("%1 clicked on page %2 while %3")
                           .arg(control)
-                          .arg(page)
+                          .arg(static_cast<int>(page))
                           .arg(closed                       ? QStringLiteral("closed")
                                : disabled.contains(control) ? "disabled"
                                                             : "not shown"));
@@ -57,7 +57,7 @@ void FakeWizardView::choose(const QString& radioButton)
 
 void FakeWizardView::tick(int item, bool ticked)
 {
-    if (page != 4 || item >= items.size() || !items[item].changeable) {
+    if (page != WizardPage::Components || item >= items.size() || !items[item].changeable) {
         faults.append(QStringLiteral("item %1 cannot be changed").arg(item));
         return;
     }
@@ -70,11 +70,11 @@ void FakeWizardView::closeBox()
         closed = true;
 }
 
-void FakeWizardView::showPage(int index)
+void FakeWizardView::showPage(WizardPage shown)
 {
-    page = index;
-    if (pages.isEmpty() || pages.last() != index)
-        pages.append(index);
+    page = shown;
+    if (pages.isEmpty() || pages.last() != shown)
+        pages.append(shown);
 }
 
 void FakeWizardView::setEnabled(const QString& control, bool enabled)

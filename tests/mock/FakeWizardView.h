@@ -48,8 +48,8 @@ public:
     QQueue<Step> steps;
 
     // WizardView
-    void showPage(int index) override;
-    int currentPage() const override { return page; }
+    void showPage(WizardPage shown) override;
+    WizardPage currentPage() const override { return page; }
     void setText(const QString& control, const QString& text) override { texts[control] = text; }
     QString text(const QString& control) const override { return texts.value(control); }
     void setEnabled(const QString& control, bool enabled) override;
@@ -71,9 +71,9 @@ public:
     void runModal() override;
     void closeDialog() override { closed = true; }
 
-    int page = -1;
+    WizardPage page = WizardPage::Start;
     /// Every page shown, in order, a page shown again not repeated.
-    QList<int> pages;
+    QList<WizardPage> pages;
     QHash<QString, QString> texts;
     QSet<QString> disabled;
     QString focus;

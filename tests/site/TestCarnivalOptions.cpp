@@ -215,11 +215,11 @@ void TestCarnivalOptions::addErrors_data()
         QTest::newRow(t + "carnival markup fails") << tab << "markup"
                                                    << "12"
                                                    << "3"
-                                                   << "Error in addCarnival()" << Rows{kA, {}};
+                                                   << "Error in AddCarnival()" << Rows{kA, {}};
         QTest::newRow(t + "carnival value not a number") << tab << ""
                                                          << "abc"
                                                          << "3"
-                                                         << "Error in addCarnival()" << Rows{kA, {}};
+                                                         << "Error in AddCarnival()" << Rows{kA, {}};
         QTest::newRow(t + "category markup fails")
             << tab << "category"
             << "12"

@@ -147,7 +147,7 @@ void TestPageAccess::setCarnivalOfflineOrFailing()
     f->network.online = true;
     view.failElement(f->forms[0].carnival);
     page().setCarnival("12", view);
-    QCOMPARE(f->desktop.messages, QStringList{"Exception error in setCarnival()"});
+    QCOMPARE(f->desktop.messages, QStringList{"Exception error in SetCarnival()"});
 }
 
 void TestPageAccess::setCategoryFiresCarnivalChangeAfterChoosing()
@@ -185,7 +185,7 @@ void TestPageAccess::setCategoryFailures()
     f->desktop.focus.clear();
     view.unloadDocument();
     page().setCategory("3", view, f->grid(0));
-    QCOMPARE(f->desktop.messages, QStringList{"Exception error in setCategory"});
+    QCOMPARE(f->desktop.messages, QStringList{"Exception error in SetCategory"});
     QCOMPARE(f->desktop.focus, QString());
 }
 

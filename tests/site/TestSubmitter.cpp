@@ -303,7 +303,7 @@ void TestSubmitter::rowsWithoutDocumentArePassedOver()
     QCOMPARE(page().clicked.size(), 1);
     QCOMPARE(f->desktop.messages.last(), Submitter::finishedMessage(1));
     // Each passed-over row's carnival could not be written: setCarnival says so, and the run goes on.
-    QCOMPARE(f->desktop.messages.count("Exception error in setCarnival()"), 4);
+    QCOMPARE(f->desktop.messages.count("Exception error in SetCarnival()"), 4);
     QCOMPARE(grid().currentRow(), 5);
 }
 

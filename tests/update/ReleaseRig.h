@@ -84,13 +84,15 @@ struct ReleaseRig
     {
         serve(name, LocalHttpServer::Reply{.body = body});
     }
-    /// Serves the control file; "@URL@" in it stands for the server's updates address.
-    void control(const QString& text)
+    /// The control file's bytes; "@URL@" in the text stands for the server's updates address.
+    QByteArray controlBytes(const QString& text) const
     {
         QString body = text;
         body.replace(QStringLiteral("@URL@"), url(QString()));
-        serve(QStringLiteral("x.inf"), body.toUtf8());
+        return body.toUtf8();
     }
+    /// Serves the control file; "@URL@" in it stands for the server's updates address.
+    void control(const QString& text) { serve(QStringLiteral("x.inf"), controlBytes(text)); }
     /// Opens the connection and fetches the control file, as the wizard does before its pages.
     bool fetch()
     {

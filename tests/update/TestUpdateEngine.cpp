@@ -515,7 +515,7 @@ private slots:
         const auto requests = rig.server.requests();
         QCOMPARE(requests.size(), 2);
         for (const auto& request : requests) {
-            QCOMPARE(request.headers.value("user-agent"), QByteArray("UpdateEngine"));
+            QCOMPARE(request.headers.value("user-agent"), QByteArray("TWebUpdate"));
             QCOMPARE(request.headers.value("pragma"), QByteArray("no-cache"));
             QCOMPARE(request.headers.value("cache-control"), QByteArray("no-cache"));
             QVERIFY(!request.headers.contains("authorization"));

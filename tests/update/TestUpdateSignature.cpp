@@ -1,3 +1,4 @@
+#include "SigningKeyPair.h"
 #include "update/UpdateSignature.h"
 
 #include <QFile>
@@ -9,34 +10,6 @@
 using namespace UpdateSignature;
 
 namespace {
-// A key pair as vorlix-sign keeps it: the 64-byte secret key (seed, then public key).
-struct KeyPair
-{
-    QByteArray publicKey;
-    QByteArray secretKey;
-
-    static KeyPair fromSeed(char fill)
-    {
-        KeyPair pair;
-        pair.publicKey.resize(crypto_sign_PUBLICKEYBYTES);
-        pair.secretKey.resize(crypto_sign_SECRETKEYBYTES);
-        const QByteArray seed(crypto_sign_SEEDBYTES, fill);
-        crypto_sign_seed_keypair(reinterpret_cast<unsigned char*>(pair.publicKey.data()),
-                                 reinterpret_cast<unsigned char*>(pair.secretKey.data()),
-                                 reinterpret_cast<const unsigned char*>(seed.constData()));
-        return pair;
-    }
-
-    QByteArray signatureBase64(const QByteArray& data) const
-    {
-        QByteArray signature(crypto_sign_BYTES, '\0');
-        crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
-                             reinterpret_cast<const unsigned char*>(data.constData()), quint64(data.size()),
-                             reinterpret_cast<const unsigned char*>(secretKey.constData()));
-        return signature.toBase64();
-    }
-};
-
 QByteArray hexToBase64(const char* hex)
 {
     return QByteArray::fromHex(hex).toBase64();
@@ -55,16 +28,16 @@ class TestUpdateSignature final : public QObject
 
 private:
     QTemporaryDir m_dir;
-    KeyPair m_publisher;
-    KeyPair m_stranger;
+    SigningKeyPair m_publisher;
+    SigningKeyPair m_stranger;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(sodium_init() >= 0);
         QVERIFY(m_dir.isValid());
-        m_publisher = KeyPair::fromSeed('p');
-        m_stranger = KeyPair::fromSeed('s');
+        m_publisher = SigningKeyPair::fromSeed('p');
+        m_stranger = SigningKeyPair::fromSeed('s');
     }
 
     void publicKeys_data()

@@ -78,7 +78,7 @@ private slots:
         FakeWizardView& view = *rig.view;
         QCOMPARE(view.title, QString("Vorlix Pro Update"));
         QCOMPARE(view.font, QString("Verdana 9 bold"));
-        QCOMPARE(view.pages, QList<int>{StartPage});
+        QCOMPARE(view.pages, QList<WizardPage>{WizardPage::Start});
         QCOMPARE(view.text(WelcomeLabel),
                  QString("Press start to start checking for available application updates ..."));
         QCOMPARE(view.text(StartButton), QString("Start"));
@@ -152,7 +152,7 @@ private slots:
         QStringList duringPause;
         rig.desktop.onProcessEvents = [&] {
             if (duringPause.isEmpty() && rig.view)
-                duringPause << QString::number(rig.view->page) << rig.view->text(VersionInfoLabel)
+                duringPause << QString::number(static_cast<int>(rig.view->page)) << rig.view->text(VersionInfoLabel)
                             << (rig.view->isEnabled(GetUpdateButton) ? "enabled" : "disabled");
         };
         bool offeredEnabled = false;
@@ -165,7 +165,7 @@ private slots:
                  button == "Exit" ? click(GetUpdateButton) : [](FakeWizardView& view) { view.closeBox(); }});
         FakeWizardView& view = *rig.view;
         QCOMPARE(duringPause, (QStringList{"1", "", "disabled"}));
-        QCOMPARE(view.pages, (QList<int>{StartPage, VersionPage}));
+        QCOMPARE(view.pages, (QList<WizardPage>{WizardPage::Start, WizardPage::Version}));
         QCOMPARE(view.text(VersionInfoLabel), label);
         QCOMPARE(view.widths.value(VersionInfoLabel), 300);
         QCOMPARE(view.text(GetUpdateButton), button);
@@ -220,7 +220,8 @@ private slots:
         FakeWizardView& view = *rig.view;
         QCOMPARE(view.faults, QStringList());
         QCOMPARE(view.pages,
-                 (QList<int>{StartPage, VersionPage, WhatsNewPage, ComponentsPage, DownloadPage, EndPage}));
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::WhatsNew,
+                                    WizardPage::Components, WizardPage::Download, WizardPage::End}));
         QCOMPARE(itemsSeen, (QStringList{"Read me ticked changeable", "Carnival lists ticked fixed"}));
         // View in Notepad: the notes as a text file, opened with the desktop's handler.
         QCOMPARE(rig.desktop.openedDocuments, QStringList{rig.path("tmp/whatsnew.txt")});
@@ -286,13 +287,15 @@ private slots:
         QCOMPARE(readAll(rig.path("tmp/eula.txt")), QByteArray("Terms\n"));
         QVERIFY(view.closed == !accept);
         if (!accept) {
-            QCOMPARE(view.pages, (QList<int>{StartPage, VersionPage, AgreementPage}));
+            QCOMPARE(view.pages,
+                     (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Agreement}));
             QCOMPARE(rig.requested().filter(".dat").size(), 0);
             QVERIFY(!rig.engine->Connected());
             return;
         }
         QCOMPARE(view.pages,
-                 (QList<int>{StartPage, VersionPage, AgreementPage, ComponentsPage, DownloadPage, EndPage}));
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Agreement,
+                                    WizardPage::Components, WizardPage::Download, WizardPage::End}));
         QCOMPARE(view.items.size(), 2);
         QVERIFY(!view.items[0].ticked);
         QVERIFY(view.items[1].ticked && !view.items[1].changeable);
@@ -311,7 +314,8 @@ private slots:
         QCOMPARE(rig.view->faults, QStringList());
         QCOMPARE(rig.desktop.messages, QStringList{kNoFiles});
         QVERIFY(rig.view->closed);
-        QCOMPARE(rig.view->pages, (QList<int>{StartPage, VersionPage, ComponentsPage}));
+        QCOMPARE(rig.view->pages,
+                 (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Components}));
         QCOMPARE(rig.requested(), QStringList{"/21214/updates/x.inf"});
     }
 
@@ -329,21 +333,23 @@ private slots:
     void nothingToDownload_data()
     {
         QTest::addColumn<QString>("files");
-        QTest::addColumn<QList<int>>("pages");
+        QTest::addColumn<QList<WizardPage>>("pages");
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("nothing needs an update")
             << "[files]\ncount=1\n[file1]\nurl=@URL@vorlix-pro\nlocalversion={APP}/vorlix-pro\n"
                "newversion=3.2.0.28\n"
-            << QList<int>{StartPage, VersionPage} << QStringList{kNoFiles};
+            << QList<WizardPage>{WizardPage::Start, WizardPage::Version} << QStringList{kNoFiles};
         QTest::newRow("every file hidden goes straight to the download")
             << "[files]\ncount=1\n[file1]\nurl=@URL@fix.dat\ntargetdir={APP}\nhidden=1\n"
-            << QList<int>{StartPage, VersionPage, DownloadPage, EndPage} << QStringList{};
+            << QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Download,
+                                 WizardPage::End}
+            << QStringList{};
     }
 
     void nothingToDownload()
     {
         QFETCH(QString, files);
-        QFETCH(QList<int>, pages);
+        QFETCH(QList<WizardPage>, pages);
         QFETCH(QStringList, messages);
         WizardRig rig;
         rig.control("[update]\nunconditional=1\n" + files);
@@ -360,7 +366,7 @@ private slots:
         rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
         QCOMPARE(rig.desktop.messages, QStringList{kFailed});
         QVERIFY(rig.view->closed);
-        QCOMPARE(rig.view->pages.last(), int(DownloadPage));
+        QCOMPARE(rig.view->pages.last(), WizardPage::Download);
         // The files before and after it are in place all the same.
         QVERIFY(rig.placed("doc/readme.txt"));
         QVERIFY(rig.placed("fix/fix.dat"));
@@ -375,7 +381,7 @@ private slots:
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
         rig.desktop.onProcessEvents = [&] {
             FakeWizardView& view = *rig.view;
-            if (view.page == DownloadPage && view.text(FileLabel) == "lists.dat" &&
+            if (view.page == WizardPage::Download && view.text(FileLabel) == "lists.dat" &&
                 view.progress[FileProgress].position > 0 && !view.closed)
                 view.click(CancelButton);
         };
@@ -393,7 +399,7 @@ private slots:
         rig.desktop.messages.clear();
         rig.serve("lists.dat", QByteArray(3000, 'l'));
         rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
-        QCOMPARE(rig.view->pages.last(), int(EndPage));
+        QCOMPARE(rig.view->pages.last(), WizardPage::End);
         QVERIFY(rig.desktop.messages.isEmpty());
         QVERIFY(rig.placed("data/lists.dat"));
         QVERIFY(rig.placed("fix/fix.dat"));
@@ -407,12 +413,12 @@ private slots:
         rig.control("[update]\nunconditional=1\n" + kThreeFiles);
         rig.desktop.onProcessEvents = [&] {
             FakeWizardView& view = *rig.view;
-            if (view.page == DownloadPage && !view.closed)
+            if (view.page == WizardPage::Download && !view.closed)
                 view.closeBox();
         };
         rig.run({click(GetUpdateButton), click(ComponentsNextButton)});
         QVERIFY(rig.view->closed);
-        QVERIFY2(!rig.view->pages.contains(EndPage), "Restart is not offered");
+        QVERIFY2(!rig.view->pages.contains(WizardPage::End), "Restart is not offered");
         QCOMPARE(readAll(rig.path("app/data/lists.dat")), pattern(8 * 4096));
         QVERIFY(rig.placed("fix/fix.dat"));
         QVERIFY(!rig.engine->Connected());
