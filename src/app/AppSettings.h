@@ -10,4 +10,5 @@ struct AppSettings
     QString executable; // the program's own file, for its version record
     // The publisher's public key (base64) that updates must be signed with; empty checks none.
     QString updateKey{};
+    QString listFile{}; // the list to open at start instead of the state file's; empty: none
 };

@@ -130,6 +130,18 @@ CommandLine CommandLine::parse(const QStringList& arguments, QString* error)
     return line;
 }
 
+bool CommandLine::asksForScriptRun(const QStringList& arguments)
+{
+    const QString option = QStringLiteral("--") + kSubmit;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--"))
+            return false;
+        if (argument == option || argument.startsWith(option + u'='))
+            return true;
+    }
+    return false;
+}
+
 QString CommandLine::helpText()
 {
     QCommandLineParser parser;

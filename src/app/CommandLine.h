@@ -37,6 +37,9 @@ struct CommandLine
 
     /// Parses the arguments (the program's name first); on a mistake, error holds the message.
     static CommandLine parse(const QStringList& arguments, QString* error);
+    /// Whether the arguments ask for a script run (`--submit`), even when they do not parse: its
+    /// mistakes go to stderr only, as no one may be there to see a window.
+    static bool asksForScriptRun(const QStringList& arguments);
     /// The options and what they do, for `--help`.
     static QString helpText();
     /// The line that `--version` prints, as "Vorlix Pro 3.2.0.28"; versionText is the program's

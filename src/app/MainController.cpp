@@ -1,6 +1,7 @@
 #include "app/MainController.h"
 
 #include "app/BuildConfig.h"
+#include "app/HelpDocument.h"
 #include "lists/RowOperations.h"
 #include "platform/Desktop.h"
 #include "platform/VersionInfo.h"
@@ -9,22 +10,31 @@
 #include "site/SubmitPage.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
-const QString kHelpDocument = QStringLiteral("VorlixPro_Help.pdf");
 const QString kClearQuestion = QStringLiteral(
     "Are you sure you want to clear the list?\n\nChanges are not permanent until you click \"Save\"");
 const QString kStatusText =
     QStringLiteral("Vorlix Pro Blog Carnival Submitter - Copyright (c) Vorlix Software. "
                    "All rights reserved.");
 constexpr int kEnter = 13;
+
+const Folders& systemFolders()
+{
+    static const SystemFolders folders; // holds no state: one serves every window
+    return folders;
+}
 } // namespace
 
 MainController::MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
                                AppSettings settings, QObject* parent)
+    : MainController(desktop, network, view1, view2, std::move(settings), systemFolders(), parent)
+{}
+
+MainController::MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
+                               AppSettings settings, const Folders& folders, QObject* parent)
     : QObject(parent), desktop(desktop), network(network), currentListView(view1), newListView(view2),
-      m_settings(std::move(settings))
+      folders(folders), m_settings(std::move(settings))
 {
     controls.setText(Controls::ListTotal, QStringLiteral("0"));
     controls.setText(Controls::NewListTotal, QStringLiteral("0"));
@@ -57,7 +67,7 @@ void MainController::start()
     // An error stops start-up at its step; the window opens all the same.
     dispatch([this] {
         duplicateFound = false;
-        reopenLastList();
+        loadStartList();
         setListTotal(currentList, Controls::ListTotal);
         currentListView.Navigate(submitPageAddress());
         // The wizard runs modally before the window is first shown.
@@ -72,6 +82,14 @@ bool MainController::confirmClose()
     bool closing = false;
     dispatch([this, &closing] { closing = listFiles.offerToSaveChanges(); });
     return closing;
+}
+
+// A list named on the command line takes the state file's place; one that cannot be read is
+// said, and the state file's list opens instead.
+void MainController::loadStartList()
+{
+    if (m_settings.listFile.isEmpty() || !listFiles.openListAtStart(m_settings.listFile))
+        reopenLastList();
 }
 
 void MainController::close()
@@ -205,8 +223,8 @@ void MainController::checkInactives()
 
 void MainController::openHelp()
 {
-    const QString path = QDir::current().filePath(kHelpDocument);
-    if (QFileInfo::exists(path)) {
+    const QString path = HelpDocument::find(folders);
+    if (!path.isEmpty()) {
         if (!desktop.openDocument(path))
             desktop.showMessage(
                 QStringLiteral("No program could open the help document.\n\nOpen it by hand:\n") +

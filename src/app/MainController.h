@@ -35,6 +35,9 @@ class MainController final : public QObject
 public:
     MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
                    AppSettings settings, QObject* parent = nullptr);
+    /// With the given folders instead of the system's.
+    MainController(Desktop& desktop, Network& network, BrowserView& view1, BrowserView& view2,
+                   AppSettings settings, const Folders& folders, QObject* parent = nullptr);
 
     Desktop& desktop;
     Network& network;
@@ -45,10 +48,10 @@ public:
     ControlStates controls{Controls::all()};
     bool duplicateFound = false;
     ScratchValues scratch;
-    ListFiles listFiles{desktop, currentList, newList, controls};
+    const Folders& folders;
+    ListFiles listFiles{desktop, currentList, newList, controls, folders};
     /// The post's details that the first tab's form gets back whenever it loads empty.
     PostDetails postDetails;
-    SystemFolders folders;
     UpdateEngine updateEngine{desktop, network, folders};
     /// Runs over a dialog that the windows provide; without one it shows nothing.
     UpdateWizardLauncher updateWizard{updateEngine, nullptr};
@@ -142,6 +145,7 @@ signals:
     void showQuickFinderRequested();
 
 private:
+    void loadStartList();
     void setListTotal(const CarnivalList& grid, const QString& label);
     void openLink(const QString& address);
     void rememberPostDetails();

@@ -105,13 +105,18 @@ void refuseToStart(const QString& reason)
 }
 
 // --help and --version print and end before the desktop is touched, so they work without a
-// display. A line that does not parse here may still hold the toolkit's own options (-platform,
-// -style...), which only QApplication takes out; it is judged again after that.
+// display; so do the mistakes of a script run. Any other line that does not parse here may still
+// hold the toolkit's own options (-platform, -style...), which only QApplication takes out; it is
+// judged again after that.
 std::optional<int> answerWithoutWindow(int argc, char** argv)
 {
     const QCoreApplication core(argc, argv);
     QString error;
     const CommandLine line = CommandLine::parse(QCoreApplication::arguments(), &error);
+    if (!error.isEmpty() && CommandLine::asksForScriptRun(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
     if (!error.isEmpty() || !(line.help || line.version))
         return std::nullopt;
     const QString text =
@@ -143,6 +148,8 @@ int main(int argc, char** argv)
                                      "option)"));
         return 2;
     }
+    // Named from the folder the program was started in, which the demo leaves.
+    const QString listFile = line.listFile ? QFileInfo(*line.listFile).absoluteFilePath() : QString();
 
     std::optional<CarnivalDirectory> directory;
     QString site = line.site.value_or(QString::fromLatin1(BuildConfig::kSiteUrl));
@@ -168,7 +175,8 @@ int main(int argc, char** argv)
         openDemoListAtStart();
     }
 
-    ProgramWindows windows(AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey});
+    ProgramWindows windows(
+        AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey, listFile});
     windows.form().postDetails.keepIn(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
                                       QStringLiteral("/post-details.json"));
     windows.start();

@@ -49,8 +49,8 @@ QList<Desktop::FileFilter> saveFilters()
 } // namespace
 
 ListFiles::ListFiles(Desktop& desktop, CarnivalList& currentList, CarnivalList& newList,
-                     ControlStates& controls)
-    : m_desktop(desktop), m_current(currentList), m_new(newList), m_controls(controls)
+                     ControlStates& controls, const Folders& folders)
+    : m_desktop(desktop), m_current(currentList), m_new(newList), m_controls(controls), m_locations(folders)
 {}
 
 std::optional<QString> ListFiles::listName() const
@@ -97,7 +97,7 @@ void ListFiles::loadCurrentList(const QStringList& lines)
 
 void ListFiles::reopenLastList()
 {
-    const std::optional<QString> path = StateFile::readListPath();
+    const std::optional<QString> path = StateFile::readListPath(m_locations.stateFolder());
     if (!path)
         return;
     const QStringList lines = ListFile::readLines(*path);
@@ -109,6 +109,21 @@ void ListFiles::reopenLastList()
     if (!m_listFile)
         setListFile(*path);
     m_currentChanges.markSaved();
+}
+
+bool ListFiles::openListAtStart(const QString& path)
+{
+    QStringList lines;
+    try {
+        lines = ListFile::readLines(path);
+    } catch (const std::runtime_error& error) {
+        m_desktop.showMessage(QString::fromUtf8(error.what()));
+        return false;
+    }
+    clearCurrentList();
+    loadCurrentList(lines);
+    setListFile(path);
+    return true;
 }
 
 void ListFiles::convertOldList(const QString& path, const QStringList& lines)
@@ -131,7 +146,7 @@ void ListFiles::convertOldList(const QString& path, const QStringList& lines)
 void ListFiles::saveState()
 {
     if (m_listFile)
-        StateFile::write(*m_listFile);
+        StateFile::write(*m_listFile, m_locations.stateFolder());
 }
 
 bool ListFiles::openList()
@@ -140,6 +155,7 @@ bool ListFiles::openList()
         m_desktop.openFileName(QStringLiteral("Open Blog Carnival List"), openFilters(), startFolder());
     if (path.isEmpty())
         return false;
+    m_locations.rememberDialogFolder(path);
     // Read first: a file that cannot be read must not cost the user the list on screen.
     const QStringList lines = ListFile::readLines(path);
     clearCurrentList();
@@ -153,7 +169,7 @@ bool ListFiles::openList()
 // The folder of the current list's file, else the working folder.
 QString ListFiles::startFolder() const
 {
-    return m_listFile ? QFileInfo(*m_listFile).absolutePath() : QDir::currentPath();
+    return m_listFile ? QFileInfo(*m_listFile).absolutePath() : m_locations.dialogFolder();
 }
 
 // start is a folder, or a file whose name the dialog fills in.
@@ -162,6 +178,7 @@ std::optional<QString> ListFiles::askSaveFileName(const QString& start)
     QString path = m_desktop.saveFileName(QStringLiteral("Save file"), saveFilters(), start);
     if (path.isEmpty())
         return std::nullopt;
+    m_locations.rememberDialogFolder(path);
     if (!QFileInfo(path).fileName().contains(u'.'))
         path += kListExtension;
     return path;

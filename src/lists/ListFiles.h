@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/FileLocations.h"
 #include "lists/UnsavedChanges.h"
 
 #include <QString>
@@ -9,6 +10,7 @@
 class CarnivalList;
 class ControlStates;
 class Desktop;
+class Folders;
 
 /// The list-file commands of the main window: Open List, Save, Save List, the start-up load
 /// (with the conversion of old-format lists) and the state file written at close. Owns the
@@ -16,11 +18,15 @@ class Desktop;
 class ListFiles final
 {
 public:
-    ListFiles(Desktop& desktop, CarnivalList& currentList, CarnivalList& newList, ControlStates& controls);
+    ListFiles(Desktop& desktop, CarnivalList& currentList, CarnivalList& newList, ControlStates& controls,
+              const Folders& folders);
 
     /// Start-up: reopens the list that the state file names, converting an old-format list when
     /// the user agrees. Errors are thrown with the system's reason.
     void reopenLastList();
+    /// Start-up with a list named on the command line, opened as Open List opens it. One that
+    /// cannot be read is said in a message and changes nothing; returns whether it was opened.
+    bool openListAtStart(const QString& path);
     /// Close: names the current list's file in the state file; without one it is left as it is.
     void saveState();
 
@@ -76,4 +82,5 @@ private:
     std::optional<QString> m_newListFile; // where the new list was last saved
     UnsavedChanges m_currentChanges{m_current};
     UnsavedChanges m_newChanges{m_new};
+    FileLocations m_locations;
 };

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-/// The folders the self-update writes to and expands in its control file. Each is given
-/// without a trailing separator; an empty text means the platform has no such folder.
+/// The folders the self-update writes to and expands in its control file, and the ones that tell
+/// an installed program from one run where the user keeps it. Each is given without a trailing
+/// separator; an empty text means the platform has no such folder.
 class Folders
 {
 public:
@@ -20,6 +21,12 @@ public:
     virtual QString system() const = 0;
     /// The programs folder named by the registry value "ProgramFilesDir".
     virtual QString programFiles() const = 0;
+    /// The folder that holds the program's executable.
+    virtual QString program() const = 0;
+    /// The user's configuration folder for this program (it may not exist yet).
+    virtual QString configuration() const = 0;
+    /// Whether the user may create files in the folder.
+    virtual bool isWritable(const QString& folder) const = 0;
 };
 
 /// The operating system's folders.
@@ -32,4 +39,7 @@ public:
     QString windows() const override;
     QString system() const override;
     QString programFiles() const override;
+    QString program() const override;
+    QString configuration() const override;
+    bool isWritable(const QString& folder) const override;
 };

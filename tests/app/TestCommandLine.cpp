@@ -149,34 +149,57 @@ private slots:
             QVERIFY2(help.contains(QLatin1String(option)), option);
     }
 
-    // Both print and end without opening a window: they work where no display is.
-    void programPrintsHelpAndVersionWithoutADisplay_data()
+    void asksForScriptRun_data()
     {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("help") << "--help"
-                              << "--update-key <BASE64>";
-        QTest::newRow("version") << "--version"
-                                 << "Vorlix Pro " + GetAppVersion(TestPaths::kProgram) + "\n";
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("script");
+        QTest::newRow("submit") << QStringList{"--field", "x", "--submit", "a.bcl"} << true;
+        QTest::newRow("submit=") << QStringList{"--submit=a.bcl"} << true;
+        QTest::newRow("window") << QStringList{"--site", "http://a.example", "a.bcl"} << false;
+        QTest::newRow("a list so named") << QStringList{"--", "--submit"} << false;
+        QTest::newRow("a longer option") << QStringList{"--submitter"} << false;
+    }
+    void asksForScriptRun()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, script);
+        QCOMPARE(CommandLine::asksForScriptRun(QStringList{"vorlix-pro"} + arguments), script);
     }
 
-    void programPrintsHelpAndVersionWithoutADisplay()
+    // These print and end without opening a window: they work where no display is.
+    void programAnswersWithoutADisplay_data()
     {
-        QFETCH(QString, option);
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--update-key <BASE64>"
+                              << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << "Vorlix Pro " + GetAppVersion(TestPaths::kProgram) + "\n"
+                                 << "";
+        QTest::newRow("script mistake") << QStringList{"--submit", "a.bcl", "--field", "title"} << 2 << ""
+                                        << "--field needs NAME=VALUE, not \"title\"\n";
+    }
+    void programAnswersWithoutADisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
         QFETCH(QString, printed);
+        QFETCH(QString, error);
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove("DISPLAY");
         environment.remove("WAYLAND_DISPLAY");
         environment.insert("QT_QPA_PLATFORM", "xcb");
         program.setProcessEnvironment(environment);
-        program.start(TestPaths::kProgram, {option});
+        program.start(TestPaths::kProgram, arguments);
         QVERIFY(program.waitForFinished(60000));
         const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.exitCode(), exitCode);
         QVERIFY2(out.contains(printed), qPrintable(out));
-        QCOMPARE(program.readAllStandardError(), QByteArray());
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), error);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "lists/ListFile.h"
 #include "lists/RowOperations.h"
 #include "mock/FakeDesktop.h"
+#include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
 #include "mock/FakeWizardView.h"
@@ -190,10 +191,15 @@ private slots:
     void helpKeyAndMenuFindTheDocumentInTheWorkingFolder()
     {
         WorkingFolder folder;
+        QTemporaryDir program; // holds no help document
+        FakeFolders folders;
+        folders.currentFolder = folder.path();
+        folders.programFolder = program.path();
         Fixture f;
+        MainController form(f.desktop, f.network, f.view1, f.view2, AppSettings{kSite, {}, {}}, folders);
         const QString missing =
             "The VorlixPro help file does not exist\r\nYou may need to reinstall VorlixPro";
-        f.form.helpKeyPressed();
+        form.helpKeyPressed();
         QCOMPARE(f.desktop.messages, (QStringList{"F1 Pressed", missing}));
         QVERIFY(f.desktop.openedDocuments.isEmpty());
 
@@ -201,8 +207,8 @@ private slots:
         QVERIFY(document.open(QIODevice::WriteOnly));
         document.close();
         f.desktop.messages.clear();
-        f.form.helpKeyPressed();
-        f.form.openHelp();
+        form.helpKeyPressed();
+        form.openHelp();
         QCOMPARE(f.desktop.messages, QStringList{"F1 Pressed"});
         QCOMPARE(f.desktop.openedDocuments.size(), 2);
         QCOMPARE(QFileInfo(f.desktop.openedDocuments[0]).canonicalFilePath(),

@@ -72,9 +72,10 @@ class ProgramHarness
 public:
     /// Starts the directory (answerDelayMs slows its answers to a POST) and the windows, whose update
     /// control file is updatePath on the directory (none when empty), signed with updateKey (none
-    /// when empty).
+    /// when empty), with listFile as the list named on the command line (none when empty).
     explicit ProgramHarness(const CarnivalCatalog& catalog = CarnivalCatalog::sample(), int answerDelayMs = 0,
-                            const QString& updatePath = {}, const QString& updateKey = {})
+                            const QString& updatePath = {}, const QString& updateKey = {},
+                            const QString& listFile = {})
         : directory(catalog), m_previousFolder(QDir::currentPath())
     {
         QDir::setCurrent(folder.path());
@@ -82,7 +83,7 @@ public:
         site = directory.start();
         const QString updateUrl = updatePath.isEmpty() ? QString() : site + updatePath;
         windows = std::make_unique<ProgramWindows>(
-            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey});
+            AppSettings{site, updateUrl, QCoreApplication::applicationFilePath(), updateKey, listFile});
     }
 
     ~ProgramHarness()
@@ -95,7 +96,12 @@ public:
     /// Runs start-up and waits for the form in the first tab's view; false when it did not come.
     bool start()
     {
+        QSignalSpy reported(&windows->view1(), &BrowserView::pageLoaded);
         const bool loaded = WebTestSupport::waitForLoad(windows->view1(), [this] { windows->start(); });
+        // The form's own load handlers run once the load is reported; a test that acts before they
+        // end would run its steps inside their page operations.
+        if (loaded && reported.isEmpty())
+            reported.wait(WebTestSupport::kLoadTimeoutMs);
         return loaded && windows->view1().DocumentLoaded();
     }
 

@@ -1,8 +1,11 @@
 #include "ProgramHarness.h"
 #include "gui/AboutBox.h"
 #include "gui/CarnivalGridView.h"
+#include "lists/ListFile.h"
+#include "platform/ControlNames.h"
 
 #include <QAccessible>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,6 +32,18 @@ QStringList unnamedControls(QWidget& window)
     return unnamed;
 }
 } // namespace
+// Stands in for the desktop's handler of local files, which would start a document viewer.
+class OpenedFiles final : public QObject
+{
+    Q_OBJECT
+
+public:
+    OpenedFiles() { QDesktopServices::setUrlHandler("file", this, "open"); }
+    ~OpenedFiles() override { QDesktopServices::unsetUrlHandler("file"); }
+    Q_INVOKABLE void open(const QUrl& url) { urls.append(url); }
+
+    QList<QUrl> urls;
+};
 
 class TestMainWindow final : public QObject
 {
@@ -56,17 +71,43 @@ private slots:
         QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
     }
 
-    void f1ShowsItsMessageThenTheHelpCommand()
+    // As when a list is opened from the file manager: `vorlix-pro path/to/list.bcl`.
+    void opensTheListNamedOnTheCommandLine()
+    {
+        QTemporaryDir lists;
+        const QString path = lists.filePath("Named list.bcl");
+        CarnivalList list("scratch");
+        list.setRows(2);
+        list.setEntry(0, {"First Carnival", "No Category", "11", "0"});
+        list.setEntry(1, {"Second Carnival", "Cars", "12", "3"});
+        SaveTabDelimited(path, list);
+
+        ProgramHarness program(CarnivalCatalog::sample(), 0, {}, {}, path);
+        QVERIFY(program.start());
+        QCOMPARE(program.window().findChild<QLabel*>(Controls::ListName)->text(), QString("Named list"));
+        QCOMPARE(program.window().findChild<QLabel*>("listTotalLabel")->text(), QString("2"));
+        QCOMPARE(program.window().grid1()->model()->index(1, 0).data().toString(),
+                 QString("Second Carnival"));
+        QVERIFY2(program.boxes.texts.isEmpty(), qPrintable(program.boxes.texts.join(" / ")));
+    }
+
+    // The working folder's copy of the document comes first; the program's folder holds one too.
+    void f1ShowsItsMessageThenOpensTheHelpDocument()
     {
         ProgramHarness program;
+        OpenedFiles opened;
+        QFile document(QDir(program.folder.path()).filePath("VorlixPro_Help.pdf"));
+        QVERIFY(document.open(QIODevice::WriteOnly));
+        document.close();
         QVERIFY(program.start());
         auto* grid = program.window().grid1();
         grid->setFocus();
         QTest::keyClick(grid, Qt::Key_F1);
-        QTRY_COMPARE(program.boxes.texts.size(), 2);
-        QCOMPARE(program.boxes.texts[0], QString("F1 Pressed"));
-        QVERIFY(program.boxes.texts[1].startsWith("The VorlixPro help file does not exist"));
+        QTRY_COMPARE(opened.urls.size(), 1);
+        QCOMPARE(program.boxes.texts, QStringList{"F1 Pressed"});
         QCOMPARE(program.boxes.titles[0], QString("Vorlix Pro"));
+        QCOMPARE(QFileInfo(opened.urls[0].toLocalFile()).canonicalFilePath(),
+                 QFileInfo(document).canonicalFilePath());
     }
 
     void deleteItemFromTheGridByKeyboardAndButton()

@@ -3,9 +3,11 @@
 #include "lists/ListFile.h"
 #include "lists/ListTestSupport.h"
 #include "mock/FakeDesktop.h"
+#include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
 #include "platform/ControlNames.h"
+#include "platform/ControlStates.h"
 
 #include <QTest>
 
@@ -29,11 +31,16 @@ const QList<CarnivalEntry> kEntries = {
 // The main window's logic as the program builds it; the list-file commands run through it.
 struct Window
 {
+    Window() = default;
+    explicit Window(const QString& listOnCommandLine) : listToOpen(listOnCommandLine) {}
+
+    QString listToOpen;
     FakeDesktop desktop;
     FakeNetwork network;
     FakePage view1;
     FakePage view2;
-    MainController form{desktop, network, view1, view2, AppSettings{"http://127.0.0.1:1", {}, {}}};
+    MainController form{desktop, network, view1, view2,
+                        AppSettings{"http://127.0.0.1:1", {}, {}, {}, listToOpen}};
 
     QString label() const { return form.controls.text(Controls::ListName); }
     QString listSize() const { return form.controls.text(Controls::ListTotal); }
@@ -233,6 +240,96 @@ private slots:
         QVERIFY(w.form.currentList.isEmptyList());
         w.form.close();
         QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("gone.bcl\r\n"));
+    }
+
+    // A list named on the command line (a double-click in the file manager) opens instead of the
+    // state file's; one that cannot be read is said, and the state file's list opens after all.
+    void listNamedAtStart_data()
+    {
+        QTest::addColumn<bool>("namedExists");
+        QTest::addColumn<bool>("stateFile");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("opens instead of the state file's") << true << true << "Named list" << 4;
+        QTest::newRow("opens without a state file") << true << false << "Named list" << 4;
+        QTest::newRow("unreadable: the state file's opens") << false << true << "state" << 2;
+        QTest::newRow("unreadable, no state file: empty") << false << false << "" << 1;
+    }
+    void listNamedAtStart()
+    {
+        QFETCH(bool, namedExists);
+        QFETCH(bool, stateFile);
+        QFETCH(QString, label);
+        QFETCH(int, rows);
+        WorkingFolder folder;
+        QDir(folder.path()).mkdir("other");
+        const QString named = folder.file("other/Named list.bcl");
+        if (namedExists)
+            writeList(named, kEntries);
+        if (stateFile) {
+            writeList(folder.file("state.bcl"), {kEntries[1]});
+            writeBytes(folder.file("sel.dat"), "state.bcl\r\n");
+        }
+        Window w(named);
+        w.form.start();
+        const QStringList messages =
+            namedExists
+                ? QStringList{}
+                : QStringList{QString("Cannot open file \"%1\". No such file or directory").arg(named)};
+        QCOMPARE(w.desktop.messages, messages);
+        QCOMPARE(w.label(), label);
+        QCOMPARE(w.form.currentList.rows(), rows);
+        QCOMPARE(w.listSize(), QString::number(rows));
+        QCOMPARE(w.view1.navigations.size(), 1); // start-up went on to its end
+        w.form.close();
+        if (namedExists)
+            QCOMPARE(readBytes(folder.file("sel.dat")), (named + "\r\n").toUtf8());
+        else
+            QCOMPARE(QFileInfo::exists(folder.file("sel.dat")), stateFile);
+    }
+
+    // An installed program writes neither into its own folder nor where it was started: the state
+    // file goes to the configuration folder, the dialogs start in the documents folder and then
+    // where the user last chose a list.
+    void installedProgramKeepsItsStateInTheConfigurationFolder()
+    {
+        WorkingFolder folder;
+        for (const char* name : {"bin", "Documents", "lists"})
+            QDir(folder.path()).mkdir(name);
+        FakeFolders folders;
+        folders.programFolder = folder.file("bin");
+        folders.readOnlyFolders << folders.programFolder;
+        folders.currentFolder = folder.path();
+        folders.documentsFolder = folder.file("Documents");
+        folders.configurationFolder = folder.file("config/vorlix-pro");
+        const QString list = folder.file("lists/mine.bcl");
+        writeList(list, kEntries);
+
+        FakeDesktop desktop;
+        ControlStates controls{Controls::all()};
+        CarnivalList current("currentListGrid");
+        CarnivalList newList("newListGrid");
+        {
+            ListFiles files(desktop, current, newList, controls, folders);
+            files.reopenLastList();
+            desktop.fileNames.enqueue(list);
+            files.openList();
+            files.saveNewList(); // cancelled
+            files.saveState();
+        }
+        QCOMPARE(desktop.dialogFolders, (QStringList{folder.file("Documents"), folder.file("lists")}));
+        QCOMPARE(readBytes(folder.file("config/vorlix-pro/sel.dat")), (list + "\r\n").toUtf8());
+        QVERIFY(!QFileInfo::exists(folder.file("sel.dat")));
+
+        current.replaceRows({}, current.columns());
+        ListFiles next(desktop, current, newList, controls, folders); // the next run
+        next.reopenLastList();
+        QCOMPARE(entriesOf(current).first(), kEntries.first());
+        QCOMPARE(controls.text(Controls::ListName), QString("mine"));
+        next.openList(); // cancelled
+        QCOMPARE(desktop.dialogFolders.last(), folder.file("lists"));
+        QVERIFY(desktop.messages.isEmpty());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{});
     }
 
     void oldFormatIsConvertedOnYes()

@@ -2,6 +2,8 @@
 
 #include "platform/Folders.h"
 
+#include <QStringList>
+
 /// Folders as a test sets them.
 class FakeFolders final : public Folders
 {
@@ -12,6 +14,9 @@ public:
     QString windows() const override { return windowsFolder; }
     QString system() const override { return systemFolder; }
     QString programFiles() const override { return programFilesFolder; }
+    QString program() const override { return programFolder; }
+    QString configuration() const override { return configurationFolder; }
+    bool isWritable(const QString& folder) const override { return !readOnlyFolders.contains(folder); }
 
     QString tempFolder;
     QString documentsFolder;
@@ -19,4 +24,7 @@ public:
     QString windowsFolder;
     QString systemFolder;
     QString programFilesFolder;
+    QString programFolder;
+    QString configurationFolder;
+    QStringList readOnlyFolders; // every other folder is writable
 };

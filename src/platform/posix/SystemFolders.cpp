@@ -1,7 +1,11 @@
 #include "platform/Folders.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 QString SystemFolders::temp() const
 {
@@ -32,4 +36,20 @@ QString SystemFolders::system() const
 QString SystemFolders::programFiles() const
 {
     return {};
+}
+
+QString SystemFolders::program() const
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString SystemFolders::configuration() const
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+// The user's own right to write, as the kernel decides it (owner, group, ACLs, read-only mounts).
+bool SystemFolders::isWritable(const QString& folder) const
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
