@@ -11,6 +11,7 @@
 #include "site/FormTab.h"
 #include "site/PageAccess.h"
 #include "site/ScratchValues.h"
+#include "site/SqliteSubmissionHistory.h"
 #include "site/SubmitPage.h"
 #include "site/Submitter.h"
 #include "update/UpdateEngine.h"
@@ -94,6 +95,11 @@ public:
 
     void reopenLastList() { listFiles.reopenLastList(); }
     void saveState() { listFiles.saveState(); }
+    /// Opens the submission history at path (the user's data folder when empty); a history that
+    /// cannot be opened, or was found damaged and started afresh, is said once, with the reason.
+    void openHistory(const QString& path = {});
+    /// File > Submission History...
+    void showHistory() { emit showHistoryRequested(); }
     void submitFromCurrentRow() { m_submitter.submitFromCurrentRow(); }
     void setCarnival(const QString& ref, BrowserView& view) { m_page.setCarnival(ref, view); }
 
@@ -101,7 +107,13 @@ public:
     PageAccess& pageAccess() { return m_page; }
     void addChosenCarnival(Tab tab) { m_options.addChosenCarnival(formTab(tab)); }
     void changeCategory(Tab tab) { m_options.changeCategory(formTab(tab)); }
-    void selectionChanged(Tab tab) { m_options.selectionChanged(formTab(tab)); }
+    /// During a run the first tab's selection moves only the highlight: the form is the run's.
+    void selectionChanged(Tab tab)
+    {
+        if (tab == Tab::CurrentList && m_submitter.isSubmitting())
+            return;
+        m_options.selectionChanged(formTab(tab));
+    }
     void pageLoaded(Tab tab) { m_page.pageLoaded(formTab(tab)); }
     void navigationStateChanged(Tab tab, int command, bool enable)
     {
@@ -113,6 +125,9 @@ public:
     // Submitting the post to the current list's carnivals.
     void autoSubmit() { m_submitter.autoSubmit(); }
     void manualSubmit() { m_submitter.manualSubmit(); }
+    Submitter& submitter() { return m_submitter; }
+    /// Every submission attempt; closed (recording nothing) until start() or openHistory() opens it.
+    SqliteSubmissionHistory history;
 
 signals:
     /// The Quick Finder window's add-button caption changed with the active tab.
@@ -120,6 +135,8 @@ signals:
     /// Help > About and the two Quick Finder buttons ask the windows to show themselves.
     void showAboutRequested();
     void showQuickFinderRequested();
+    /// File > Submission History... asks the windows to show the history.
+    void showHistoryRequested();
 
 private:
     void setListTotal(const CarnivalList& grid, const QString& label);
@@ -138,5 +155,6 @@ private:
     CarnivalOptions m_options{m_page, desktop, controls, duplicateFound};
     FormTab m_tab1{firstTab()};
     FormTab m_tab2{secondTab()};
-    Submitter m_submitter{m_page, desktop, controls, m_tab1};
+    Submitter m_submitter{m_page, desktop, controls, m_tab1, history,
+                          [this] { return listFiles.listFile().value_or(QString()); }};
 };

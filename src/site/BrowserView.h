@@ -63,6 +63,15 @@ public:
     virtual void FireEvent(Element element, const QString& eventName) = 0;
     virtual void scrollIntoView(Element element, bool alignToTop) = 0;
 
+    /// The HTTP status of the answer whose load ended last (also when the load itself reported a
+    /// failure); 0 when none is known (no HTTP answer, a load from the cache, or a view that cannot
+    /// tell). Valid when LoadFinished is emitted.
+    virtual int httpStatus() const { return 0; }
+    /// That answer's Retry-After in seconds; -1 when it has none or the view cannot tell.
+    virtual int retryAfterSeconds() const { return -1; }
+    /// The shown page is the answer to a posted form: reloading it would post the form again.
+    virtual bool showsPostAnswer() const { return false; }
+
 signals:
     /// Command 1: forward navigation became possible or not; 2: the same for back.
     void navigationStateChanged(int command, bool enable);

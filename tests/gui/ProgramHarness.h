@@ -24,6 +24,7 @@
 #include <memory>
 
 /// Answers every modal message box as it appears: Yes/No from a queue (Yes when empty), else OK.
+/// A box it should leave open for a while (to picture it) waits while holdOpen says so.
 class MessageBoxCloser final : public QObject
 {
 public:
@@ -37,12 +38,15 @@ public:
     QStringList texts;
     QStringList titles;
     QQueue<bool> answers;
+    std::function<bool(QMessageBox*)> holdOpen;
 
 private:
     void closeOpenBox()
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
+            return;
+        if (holdOpen && holdOpen(box))
             return;
         texts.append(box->text());
         titles.append(box->windowTitle());
@@ -68,6 +72,8 @@ public:
         : directory(catalog), m_previousFolder(QDir::currentPath())
     {
         QDir::setCurrent(folder.path());
+        // The submission history lives in the test's own data folder, never the user's.
+        qputenv("XDG_DATA_HOME", QDir(folder.path()).filePath(QStringLiteral("data")).toUtf8());
         directory.setAnswerDelay(answerDelayMs);
         site = directory.start();
         const QString updateUrl = updatePath.isEmpty() ? QString() : site + updatePath;
