@@ -93,6 +93,9 @@ int runHeadlessSubmit(const HeadlessSubmitOptions& options, std::FILE* out, std:
         listed += grid.cell(Column::CarnivalRef, row).isEmpty() ? 0 : 1;
     if (listed == 0)
         return badInput(err, QStringLiteral("the list %1 holds no carnival").arg(options.listFile));
+    // As the window shows a loaded list: a blank row after the last carnival.
+    if (!grid.isBlankRow(grid.rows() - 1))
+        grid.setRows(grid.rows() + 1);
 
     HeadlessDesktop desktop(options.resubmit);
     SystemNetwork network;
