@@ -358,6 +358,28 @@ QString WebEngineBrowserView::GetFieldValue(const QString& name)
         .toString();
 }
 
+QStringList WebEngineBrowserView::fieldValues(const QStringList& names)
+{
+    QJsonArray arguments;
+    for (const QString& name : names)
+        arguments.append(name);
+    const QVariantList values = run(QStringLiteral(R"JS(
+        const values = A.map(() => '');
+        for (const form of document.forms)
+            for (const field of form.elements) {
+                const i = A.indexOf(field.name);
+                if (i >= 0 && hasValue(field)) values[i] = String(field.value);
+            }
+        return values;
+    )JS"),
+                                    arguments)
+                                    .toList();
+    QStringList result;
+    for (int i = 0; i < names.size(); ++i)
+        result.append(values.value(i).toString());
+    return result;
+}
+
 QList<Element> WebEngineBrowserView::elementsNamed(const QString& name)
 {
     return toElements(run(QStringLiteral("return Array.from(document.querySelectorAll("

@@ -50,6 +50,7 @@ public:
     bool Busy() const override { return m_busy; }
     bool DocumentLoaded() const override { return m_documentIsHtml; }
     QString GetFieldValue(const QString& name) override;
+    QStringList fieldValues(const QStringList& names) override;
 
     QList<Element> elementsNamed(const QString& name) override;
     QList<Element> getElementsByTagName(const QString& tag) override;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <stdexcept>
@@ -43,6 +44,14 @@ public:
     virtual bool DocumentLoaded() const = 0;
     /// Value of the field named name in any form; the last match wins; empty when there is none.
     virtual QString GetFieldValue(const QString& name) = 0;
+    /// GetFieldValue of each name, in one go where the view can.
+    virtual QStringList fieldValues(const QStringList& names)
+    {
+        QStringList values;
+        for (const QString& name : names)
+            values.append(GetFieldValue(name));
+        return values;
+    }
 
     /// Every element of the document whose attribute "name" equals name exactly, in one look-up.
     virtual QList<Element> elementsNamed(const QString& name) = 0;

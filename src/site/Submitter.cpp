@@ -395,10 +395,13 @@ bool Submitter::formReady()
         if (view.Busy() || !view.DocumentLoaded() || !m_page.onDefaultPage(view) ||
             !view.getElementById(kSubmitButton))
             return false;
-        for (const auto& [name, value] : std::as_const(m_fields))
-            if (view.GetFieldValue(name) != value)
-                return false;
-        return true;
+        QStringList names;
+        QStringList values;
+        for (const auto& [name, value] : std::as_const(m_fields)) {
+            names.append(name);
+            values.append(value);
+        }
+        return names.isEmpty() || view.fieldValues(names) == values;
     } catch (const std::exception&) {
         return false;
     }

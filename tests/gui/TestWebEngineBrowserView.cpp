@@ -254,6 +254,8 @@ void TestWebEngineBrowserView::clickOnSubmitButtonPostsTheForm()
     m_view->setAttribute(only(m_view->elementsNamed(QStringLiteral("category"))), value,
                          QStringLiteral("502"));
     QCOMPARE(m_view->GetFieldValue(QStringLiteral("post_url")), permalink);
+    QCOMPARE(m_view->fieldValues({QStringLiteral("post_url"), QStringLiteral("nonesuch"), QStringLiteral("id")}),
+             (QStringList{permalink, QString(), QStringLiteral("12")}));
 
     const Element button = *m_view->getElementById(QStringLiteral("btn"));
     QVERIFY(waitForLoad(*m_view, [&] { m_view->click(button); }));
