@@ -1,7 +1,9 @@
 // Auto Submit with the real windows against the local directory: the time each submitted row takes
 // beyond the fixed 500 ms pace (writing the carnival, the click, the directory's answer, loading it
 // and the event passes), taken from the directory's arrival times of the first and last post so
-// that neither the run's start nor its closing message counts. Goal: under 50 ms per row.
+// that neither the run's start nor its closing message counts. Goal: under 50 ms per row. The
+// submission history is written as in use (a pending row before each click, its outcome after), in
+// a SQLite file of the benchmark's own; the starting question is answered "submit them again".
 
 #include "../tests/gui/ProgramHarness.h"
 #include "site/Submitter.h"
@@ -54,6 +56,8 @@ void BM_AutoSubmitOverheadPerRow(benchmark::State& state)
     for (auto _ : state) {
         program.directory.clearSubmissions();
         program.boxes.texts.clear();
+        // The first run is asked Yes; the later ones No: do not skip what the last one submitted.
+        program.boxes.answers.enqueue(program.form().history.count() == 0);
         program.form().currentList.setCurrentRow(0);
         program.form().dispatch([&] { program.form().autoSubmit(); });
         const QList<Submission> posts = program.directory.submissions();
@@ -67,6 +71,7 @@ void BM_AutoSubmitOverheadPerRow(benchmark::State& state)
         g_bestOverheadMs = g_bestOverheadMs == 0 ? overheadMs : std::min(g_bestOverheadMs, overheadMs);
     }
     state.counters["rows"] = kRows;
+    state.counters["history"] = double(program.form().history.count());
 }
 BENCHMARK(BM_AutoSubmitOverheadPerRow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 

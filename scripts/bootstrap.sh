@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     clang # libFuzzer and the sanitizers of the fuzz build (fuzz/)
     qt6-base-dev qt6-webengine-dev libgl-dev
+    libqt6sql6-sqlite # the SQLite driver of Qt SQL: the submission history
     libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev libsodium-dev
     xvfb xauth mscompress gcab curl openssl
     xdotool imagemagick # driving and capturing the program under Xvfb for screenshots

@@ -41,6 +41,7 @@ MainController::MainController(Desktop& desktop, Network& network, BrowserView& 
     controls.setText(Controls::ListName, QString());
     controls.setVisible(Controls::Submitting, false);
     controls.setVisible(Controls::Submitting2, false);
+    controls.setVisible(Controls::SubmitProgress, false);
     updateEngine.URL = m_settings.updateUrl;
     updateEngine.UpdateKey = m_settings.updateKey;
     connectViews();
@@ -67,6 +68,8 @@ void MainController::start()
     // An error stops start-up at its step; the window opens all the same.
     dispatch([this] {
         duplicateFound = false;
+        if (!history.isOpen())
+            openHistory();
         loadStartList();
         setListTotal(currentList, Controls::ListTotal);
         currentListView.Navigate(submitPageAddress());
@@ -99,10 +102,18 @@ void MainController::close()
     dispatch([this] { saveState(); });
 }
 
+void MainController::openHistory(const QString& path)
+{
+    history.open(path.isEmpty() ? SqliteSubmissionHistory::defaultPath() : path);
+    if (!history.problem().isEmpty())
+        desktop.showMessage(history.problem());
+}
+
 void MainController::keyTyped(int character)
 {
+    // Enter is the Auto Submit button, its checks included.
     if (character == kEnter && m_activeTab == 0)
-        submitFromCurrentRow();
+        autoSubmit();
 }
 
 void MainController::helpKeyPressed()

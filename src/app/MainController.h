@@ -12,6 +12,7 @@
 #include "site/PageAccess.h"
 #include "site/PostDetails.h"
 #include "site/ScratchValues.h"
+#include "site/SqliteSubmissionHistory.h"
 #include "site/SubmitPage.h"
 #include "site/Submitter.h"
 #include "update/UpdateEngine.h"
@@ -105,6 +106,11 @@ public:
 
     void reopenLastList() { listFiles.reopenLastList(); }
     void saveState() { listFiles.saveState(); }
+    /// Opens the submission history at path (the user's data folder when empty); a history that
+    /// cannot be opened, or was found damaged and started afresh, is said once, with the reason.
+    void openHistory(const QString& path = {});
+    /// File > Submission History...
+    void showHistory() { emit showHistoryRequested(); }
     void submitFromCurrentRow()
     {
         rememberPostDetails();
@@ -116,7 +122,13 @@ public:
     PageAccess& pageAccess() { return m_page; }
     void addChosenCarnival(Tab tab) { m_options.addChosenCarnival(formTab(tab)); }
     void changeCategory(Tab tab) { m_options.changeCategory(formTab(tab)); }
-    void selectionChanged(Tab tab) { m_options.selectionChanged(formTab(tab)); }
+    /// During a run the first tab's selection moves only the highlight: the form is the run's.
+    void selectionChanged(Tab tab)
+    {
+        if (tab == Tab::CurrentList && m_submitter.isSubmitting())
+            return;
+        m_options.selectionChanged(formTab(tab));
+    }
     void pageLoaded(Tab tab) { m_page.pageLoaded(formTab(tab)); }
     void navigationStateChanged(Tab tab, int command, bool enable)
     {
@@ -136,6 +148,9 @@ public:
         rememberPostDetails();
         m_submitter.manualSubmit();
     }
+    Submitter& submitter() { return m_submitter; }
+    /// Every submission attempt; closed (recording nothing) until start() or openHistory() opens it.
+    SqliteSubmissionHistory history;
 
 signals:
     /// The Quick Finder window's add-button caption changed with the active tab.
@@ -143,6 +158,8 @@ signals:
     /// Help > About and the two Quick Finder buttons ask the windows to show themselves.
     void showAboutRequested();
     void showQuickFinderRequested();
+    /// File > Submission History... asks the windows to show the history.
+    void showHistoryRequested();
 
 private:
     void loadStartList();
@@ -167,5 +184,6 @@ private:
     CarnivalOptions m_options{m_page, desktop, controls, duplicateFound};
     FormTab m_tab1{firstTab()};
     FormTab m_tab2{secondTab()};
-    Submitter m_submitter{m_page, desktop, controls, m_tab1};
+    Submitter m_submitter{m_page, desktop, controls,
+                          m_tab1, history, [this] { return listFiles.listFile().value_or(QString()); }};
 };

@@ -14,6 +14,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace {
@@ -51,6 +53,7 @@ QJsonObject toJson(const Submission& submission)
         {QStringLiteral("category"), submission.category},
         {QStringLiteral("post_url"), submission.postUrl},
         {QStringLiteral("time"), submission.time.toString(Qt::ISODateWithMs)},
+        {QStringLiteral("status"), submission.status},
         {QStringLiteral("fields"), fields},
     };
 }
@@ -133,6 +136,19 @@ public:
         std::lock_guard lock(m_mutex);
         m_answerDelayMs = std::max(0, ms);
     }
+    void setFailure(qint64 ref, int status, int retryAfter, int times)
+    {
+        std::lock_guard lock(m_mutex);
+        if (status == 0)
+            m_failures.remove(ref);
+        else
+            m_failures.insert(ref, {status, retryAfter, times});
+    }
+    void clearFailures()
+    {
+        std::lock_guard lock(m_mutex);
+        m_failures.clear();
+    }
 
 private:
     void route(httplib::Server& http);
@@ -150,6 +166,13 @@ private:
     QList<Submission> m_submissions;
     QString m_updatesFolder;
     int m_answerDelayMs = 0;
+    struct Failure
+    {
+        int status = 500;
+        int retryAfter = -1;
+        int times = -1;
+    };
+    QMap<qint64, Failure> m_failures;
     QString m_baseUrl;
     QString m_error;
 
@@ -294,9 +317,16 @@ void CarnivalDirectory::Server::handlePost(const httplib::Request& request, http
 
     QString carnivalName;
     QString categoryName;
+    std::optional<Failure> failure;
     {
         std::lock_guard lock(m_mutex);
         if (const Carnival* carnival = m_catalog.findOffered(carnivalRef)) {
+            const auto found = m_failures.find(carnivalRef);
+            if (found != m_failures.end() && found->times != 0) {
+                failure = *found;
+                if (found->times > 0 && --found->times == 0)
+                    m_failures.erase(found);
+            }
             carnivalName = carnival->name;
             for (const CarnivalCategory& category : carnival->categories) {
                 if (category.ref == categoryRef)
@@ -311,6 +341,19 @@ void CarnivalDirectory::Server::handlePost(const httplib::Request& request, http
         return serveForm(response, 404, state);
     }
 
+    if (failure) {
+        record({carnivalRef, categoryRef, state.fields.value(QStringLiteral("post_url")), state.fields,
+                QDateTime::currentDateTimeUtc(), failure->status});
+        waitAnswerDelay();
+        response.status = failure->status;
+        if (failure->retryAfter >= 0)
+            response.set_header("Retry-After", std::to_string(failure->retryAfter));
+        const std::string page = "<!DOCTYPE html>\n<html><head><title>Error " + std::to_string(failure->status) +
+                                 "</title></head><body><h1>Error " + std::to_string(failure->status) +
+                                 "</h1><p>The carnival could not take the submission.</p></body></html>\n";
+        response.set_content(page, kHtml);
+        return;
+    }
     record({carnivalRef, categoryRef, state.fields.value(QStringLiteral("post_url")), state.fields,
             QDateTime::currentDateTimeUtc()});
     state.noticeIsError = false;
@@ -436,4 +479,14 @@ void CarnivalDirectory::setUpdatesFolder(const QString& dir)
 void CarnivalDirectory::setAnswerDelay(int ms)
 {
     m_server->setAnswerDelay(ms);
+}
+
+void CarnivalDirectory::setFailure(qint64 ref, int status, int retryAfterSeconds, int times)
+{
+    m_server->setFailure(ref, status, retryAfterSeconds, times);
+}
+
+void CarnivalDirectory::clearFailures()
+{
+    m_server->clearFailures();
 }

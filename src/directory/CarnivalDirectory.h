@@ -18,6 +18,9 @@
 ///                              carnival field, or refs that are not whole numbers: 400. Carnival
 ///                              0: the form asks for a carnival. Unknown or expired carnival: 404.
 ///                              Nothing is recorded in those cases; the answer keeps the fields.
+///                              A carnival given a failure (setFailure) is recorded with that
+///                              status and answered with an error page of that status (and a
+///                              Retry-After header when one is set), not the form.
 /// - GET  /bc/submissions.json  the submissions, oldest first: [{"carnival": 12, "category": 0,
 ///                              "post_url": "...", "time": "ISO 8601 UTC", "fields": {...}}].
 /// - DELETE /bc/submissions.json  empties the list.
@@ -59,6 +62,11 @@ public:
     void setUpdatesFolder(const QString& dir);
     /// Answers every POST only after ms milliseconds (the submission is recorded at once).
     void setAnswerDelay(int ms);
+    /// Answers posts to the carnival ref with the HTTP status (400 to 599) and an error page, with
+    /// "Retry-After: retryAfterSeconds" when that is not negative; times > 0 fails only that many
+    /// posts, then the carnival answers as usual again. A status of 0 removes the failure.
+    void setFailure(qint64 ref, int status, int retryAfterSeconds = -1, int times = -1);
+    void clearFailures();
 
 private:
     class Server;

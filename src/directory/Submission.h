@@ -4,8 +4,9 @@
 #include <QMap>
 #include <QString>
 
-/// One post the directory accepted: the carnival and category refs, every posted field (the two
-/// drop-downs' fields "id" and "category" included) and the time it arrived (UTC).
+/// One post the directory received for a carnival it offers: the carnival and category refs, every
+/// posted field (the two drop-downs' fields "id" and "category" included), the time it arrived
+/// (UTC) and the HTTP status it was answered with (200, or the error a failure set for it).
 struct Submission
 {
     qint64 carnival = 0;
@@ -13,4 +14,5 @@ struct Submission
     QString postUrl;
     QMap<QString, QString> fields;
     QDateTime time;
+    int status = 200;
 };

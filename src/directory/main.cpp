@@ -75,7 +75,12 @@ int main(int argc, char** argv)
     const QCommandLineOption delayOption(
         QStringLiteral("answer-delay"), QStringLiteral("Milliseconds to wait before answering a submission."),
         QStringLiteral("MS"), QStringLiteral("0"));
-    parser.addOptions({portOption, dataOption, expireOption, updatesOption, delayOption});
+    const QCommandLineOption failOption(
+        QStringLiteral("fail"),
+        QStringLiteral("Answer posts to the carnival REF with the HTTP status CODE (400-599) and an error "
+                       "page; RETRY adds a Retry-After of that many seconds. Repeatable."),
+        QStringLiteral("REF:CODE[:RETRY]"));
+    parser.addOptions({portOption, dataOption, expireOption, updatesOption, delayOption, failOption});
     parser.process(app);
 
     quint16 port = 0;
@@ -94,6 +99,30 @@ int main(int argc, char** argv)
     if (!updates.isEmpty() && !QFileInfo(updates).isDir())
         return fail(QStringLiteral("--updates: \"%1\" is not a folder").arg(updates));
 
+    struct Failure
+    {
+        qint64 ref;
+        int status;
+        int retryAfter;
+    };
+    QList<Failure> failures;
+    for (const QString& text : parser.values(failOption)) {
+        const QStringList parts = text.split(QLatin1Char(':'));
+        Failure failure{0, 0, -1};
+        bool statusOk = false;
+        bool retryOk = true;
+        if (parts.size() >= 2 && parts.size() <= 3 && CarnivalCatalog::parseRef(parts[0], &failure.ref)) {
+            failure.status = parts[1].toInt(&statusOk);
+            if (parts.size() == 3)
+                failure.retryAfter = parts[2].toInt(&retryOk);
+        }
+        if (!statusOk || failure.status < 400 || failure.status > 599 || !retryOk || (parts.size() == 3 && failure.retryAfter < 0))
+            return fail(QStringLiteral("--fail needs REF:CODE with a status from 400 to 599 (and an optional "
+                                       ":SECONDS of Retry-After), not \"%1\"")
+                            .arg(text));
+        failures.append(failure);
+    }
+
     CarnivalCatalog catalog;
     try {
         catalog = parser.isSet(dataOption) ? CarnivalCatalog::fromFile(parser.value(dataOption))
@@ -110,6 +139,8 @@ int main(int argc, char** argv)
     CarnivalDirectory directory(catalog);
     directory.setUpdatesFolder(updates);
     directory.setAnswerDelay(delay);
+    for (const Failure& failure : failures)
+        directory.setFailure(failure.ref, failure.status, failure.retryAfter);
     const QString base = directory.start(port);
     if (base.isEmpty())
         return fail(directory.errorString(), 1);

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -51,6 +52,12 @@ MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWi
     auto* statusText = new QLabel(status);
     statusText->setObjectName(QStringLiteral("statusPanel"));
     status->addWidget(statusText, 1);
+    auto* progress = new QProgressBar(status);
+    progress->setObjectName(Controls::SubmitProgress);
+    progress->setFixedWidth(160);
+    progress->setTextVisible(true);
+    progress->setFormat(QStringLiteral("%v of %m"));
+    status->addPermanentWidget(progress);
     setStatusBar(status);
     resize(672, 22 + 2 + 523 + 20);
 
@@ -123,6 +130,9 @@ void MainWindow::buildMenus()
              [this] { m_form.saveActiveList(); });
     fileItem(QStringLiteral("saveAsAction"), QStringLiteral("Save &As..."),
              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { m_form.saveActiveListAs(); });
+    QAction* history = file->addAction(QStringLiteral("Submission &History..."));
+    history->setObjectName(QStringLiteral("submissionHistoryAction"));
+    connect(history, &QAction::triggered, this, [this] { run([this] { m_form.showHistory(); }); });
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("Exit1"));
@@ -339,7 +349,14 @@ void MainWindow::showControlState(const QString& control)
     auto* widget = findChild<QWidget*>(control);
     if (!widget)
         return;
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
+    if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
+        // "done/total"
+        const QStringList parts = states.text(control).split(QLatin1Char('/'));
+        if (parts.size() == 2) {
+            bar->setRange(0, std::max(1, parts[1].toInt()));
+            bar->setValue(parts[0].toInt());
+        }
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         // A label whose text the logic never set (only shown or hidden) keeps its caption.
         if (states.hasText(control)) {
             label->setText(states.text(control));

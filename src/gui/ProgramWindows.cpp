@@ -2,6 +2,7 @@
 
 #include "app/MainController.h"
 #include "gui/AboutBox.h"
+#include "gui/HistoryWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/QuickFinderWindow.h"
@@ -37,6 +38,8 @@ ProgramWindows::ProgramWindows(const AppSettings& settings)
         m_window.get());
     QObject::connect(m_form.get(), &MainController::showQuickFinderRequested, m_quickFinder,
                      &QuickFinderWindow::showInFront);
+    QObject::connect(m_form.get(), &MainController::showHistoryRequested, m_window.get(),
+                     [this] { historyWindow().showInFront(); });
 }
 
 // The views' widgets belong to the window; the window goes first so that they are not deleted twice.
@@ -49,6 +52,13 @@ void ProgramWindows::start()
 {
     m_form->start();
     m_window->show();
+}
+
+HistoryWindow& ProgramWindows::historyWindow()
+{
+    if (!m_history)
+        m_history = new HistoryWindow(m_form->history, *m_desktop, m_window.get());
+    return *m_history;
 }
 
 QuickFinderController& ProgramWindows::quickFinder()

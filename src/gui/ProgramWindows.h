@@ -5,6 +5,7 @@
 #include <memory>
 
 class AboutBox;
+class HistoryWindow;
 class MainWindow;
 class QtDesktop;
 class QuickFinderWindow;
@@ -33,6 +34,8 @@ public:
     QtDesktop& desktop() { return *m_desktop; }
     QuickFinderController& quickFinder();
     QuickFinderWindow& quickFinderWindow() { return *m_quickFinder; }
+    /// File > Submission History...'s window, made when first asked for.
+    HistoryWindow& historyWindow();
 
 private:
     std::unique_ptr<QtDesktop> m_desktop;
@@ -43,4 +46,5 @@ private:
     std::unique_ptr<MainWindow> m_window;
     AboutBox* m_about = nullptr;
     QuickFinderWindow* m_quickFinder = nullptr;
+    HistoryWindow* m_history = nullptr;
 };

@@ -64,12 +64,28 @@ bool QtDesktop::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+        if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
             m_escDown = event->type() == QEvent::KeyPress;
+            m_escPressed = m_escPressed || m_escDown;
+        }
+        // A held key's repeats must not close a box the moment it opens (the box that says the
+        // run was aborted by that very key).
+        if (key->isAutoRepeat() && event->type() == QEvent::KeyPress) {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget && qobject_cast<QMessageBox*>(widget->window()))
+                return true;
+        }
     } else if (event->type() == QEvent::ApplicationDeactivate) {
         m_escDown = false; // a release we will never see
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool QtDesktop::takeEscPress()
+{
+    const bool pressed = m_escPressed || m_escDown;
+    m_escPressed = false;
+    return pressed;
 }
 
 void QtDesktop::showMessage(const QString& text)

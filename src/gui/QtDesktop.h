@@ -29,6 +29,7 @@ public:
     void sleep(int milliseconds) override;
     int waitForEvents(int milliseconds) override;
     bool isEscDown() const override { return m_escDown; }
+    bool takeEscPress() override;
     QString focusedControl() const override;
     void setFocus(const QString& control) override;
     bool openDocument(const QString& pathOrUrl) override;
@@ -40,4 +41,5 @@ protected:
 private:
     QPointer<QWidget> m_window;
     bool m_escDown = false;
+    bool m_escPressed = false;
 };

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -13,6 +14,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -22,13 +24,21 @@ namespace {
 constexpr quint32 kScriptWorld = QWebEngineScript::ApplicationWorld;
 
 // A page that never opens another window: Ctrl+N, target=_blank and window.open stay in the view.
+// It tells whether the main frame's navigation posts a form (or may: a move through the history).
 class SingleWindowPage final : public QWebEnginePage
 {
 public:
     using QWebEnginePage::QWebEnginePage;
+    std::function<void(bool posts)> onMainFrameNavigation;
 
 protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        if (isMainFrame && type != NavigationTypeReload && onMainFrameNavigation)
+            onMainFrameNavigation(type == NavigationTypeFormSubmitted || type == NavigationTypeBackForward);
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
 };
 
 // Opens every operation's script. Expects the constants A (arguments) and next (first free handle
@@ -175,6 +185,8 @@ WebEngineBrowserView::WebEngineBrowserView(QWebEngineProfile* profile, QObject* 
     m_view->setPage(page);
     connect(page, &QWebEnginePage::loadStarted, this, &WebEngineBrowserView::onLoadStarted);
     connect(page, &QWebEnginePage::loadFinished, this, &WebEngineBrowserView::onLoadFinished);
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowserView::onLoadingChanged);
+    page->onMainFrameNavigation = [this](bool posts) { m_pendingPostAnswer = posts; };
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineBrowserView::emitCommandStates);
 }
 
@@ -221,14 +233,44 @@ void WebEngineBrowserView::onLoadStarted()
 {
     ++m_loadSerial;
     m_busy = true;
+    m_pendingHttpStatus = 0;
     emit LoadStarted();
+}
+
+void WebEngineBrowserView::onLoadingChanged(const QWebEngineLoadingInfo& info)
+{
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        m_pendingHttpStatus = 0;
+        return;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        // An error answer (400 or more) comes as a failed load in the HTTP status domain, its body
+        // shown; any other answer that loaded is a success, whose exact status the engine keeps.
+        if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+            m_pendingHttpStatus = info.errorCode();
+        else if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+            m_pendingHttpStatus = 200;
+        else
+            m_pendingHttpStatus = 0;
+        return;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        return;
+    }
 }
 
 void WebEngineBrowserView::onLoadFinished(bool ok)
 {
     const quint64 load = m_loadSerial;
-    if (!ok || !m_view) {
+    if (!m_view) {
         finishLoad(load, ok, false);
+        return;
+    }
+    if (!ok) {
+        // The engine's loading information may follow the signal: report once it is in.
+        QPointer<WebEngineBrowserView> self(this);
+        QMetaObject::invokeMethod(
+            this, [self, load] { if (self) self->finishLoad(load, false, false); }, Qt::QueuedConnection);
         return;
     }
     // Whether the page is an HTML document is the page's to say; ask before reporting the load.
@@ -249,6 +291,8 @@ void WebEngineBrowserView::finishLoad(quint64 load, bool ok, bool isHtml)
         return; // a newer load has begun; it reports for itself
     m_busy = false;
     m_documentIsHtml = isHtml;
+    m_httpStatus = m_pendingHttpStatus;
+    m_postAnswer = m_pendingPostAnswer;
     emit LoadFinished(ok);
     emitCommandStates();
     if (isHtml)
@@ -336,6 +380,28 @@ QString WebEngineBrowserView::GetFieldValue(const QString& name)
     )JS"),
                {name})
         .toString();
+}
+
+QStringList WebEngineBrowserView::fieldValues(const QStringList& names)
+{
+    QJsonArray arguments;
+    for (const QString& name : names)
+        arguments.append(name);
+    const QVariantList values = run(QStringLiteral(R"JS(
+        const values = A.map(() => '');
+        for (const form of document.forms)
+            for (const field of form.elements) {
+                const i = A.indexOf(field.name);
+                if (i >= 0 && hasValue(field)) values[i] = String(field.value);
+            }
+        return values;
+    )JS"),
+                                    arguments)
+                                    .toList();
+    QStringList result;
+    for (int i = 0; i < names.size(); ++i)
+        result.append(values.value(i).toString());
+    return result;
 }
 
 QList<Element> WebEngineBrowserView::elementsNamed(const QString& name)

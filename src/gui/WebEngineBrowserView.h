@@ -50,6 +50,7 @@ public:
     bool Busy() const override { return m_busy; }
     bool DocumentLoaded() const override { return m_documentIsHtml; }
     QString GetFieldValue(const QString& name) override;
+    QStringList fieldValues(const QStringList& names) override;
 
     QList<Element> elementsNamed(const QString& name) override;
     QList<Element> getElementsByTagName(const QString& tag) override;
@@ -61,10 +62,15 @@ public:
     void click(Element element) override;
     void FireEvent(Element element, const QString& eventName) override;
     void scrollIntoView(Element element, bool alignToTop) override;
+    /// From the engine's loading information: an answer of 400 or more gives its status; any other
+    /// answer that loaded counts as 200. QtWebEngine 6.4 shows no response headers: no Retry-After.
+    int httpStatus() const override { return m_httpStatus; }
+    bool showsPostAnswer() const override { return m_postAnswer; }
 
 private:
     void onLoadStarted();
     void onLoadFinished(bool ok);
+    void onLoadingChanged(const class QWebEngineLoadingInfo& info);
     void finishLoad(quint64 load, bool ok, bool isHtml);
     void emitCommandStates();
 
@@ -77,6 +83,10 @@ private:
     QPointer<QWebEngineView> m_view;
     bool m_busy = false;
     bool m_documentIsHtml = false;
+    int m_httpStatus = 0;
+    int m_pendingHttpStatus = 0;
+    bool m_postAnswer = false;
+    bool m_pendingPostAnswer = false;
     quint64 m_loadSerial = 0;
     quint64 m_nextHandle = 1;
     int m_answerTimeoutMs = kDefaultAnswerTimeoutMs;

@@ -11,6 +11,8 @@ inline const QString ListName = QStringLiteral("listNameLabel");
 inline const QString StatusBar = QStringLiteral("statusBar");
 inline const QString Submitting = QStringLiteral("submittingLabel");
 inline const QString Submitting2 = QStringLiteral("submittingHintLabel");
+/// The run's progress bar; its text is "done/total".
+inline const QString SubmitProgress = QStringLiteral("submitProgressBar");
 
 inline const QString AddItem = QStringLiteral("addItemButton");
 inline const QString AddNew = QStringLiteral("addNewButton");
@@ -25,6 +27,7 @@ inline const QString NewListRefresh = QStringLiteral("newListRefreshButton");
 inline QStringList all()
 {
     return {ListTotal, NewListTotal, ListName, StatusBar, Submitting,  Submitting2,    AddItem,
-            AddNew,    Back,         Forward,  Refresh,   NewListBack, NewListForward, NewListRefresh};
+            AddNew,    Back,         Forward,  Refresh,   NewListBack, NewListForward, NewListRefresh,
+            SubmitProgress};
 }
 } // namespace Controls

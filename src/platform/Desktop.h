@@ -73,6 +73,9 @@ public:
     virtual int waitForEvents(int milliseconds) = 0;
     /// The Esc key's state as of the last input event handled.
     virtual bool isEscDown() const = 0;
+    /// True when Esc was pressed since the last call (or is down now); forgets the press. A press
+    /// is remembered until it is taken, however short it was.
+    virtual bool takeEscPress() = 0;
 
     /// Object name of the control that has the keyboard focus; empty when none of ours has it.
     virtual QString focusedControl() const = 0;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <stdexcept>
@@ -43,6 +44,14 @@ public:
     virtual bool DocumentLoaded() const = 0;
     /// Value of the field named name in any form; the last match wins; empty when there is none.
     virtual QString GetFieldValue(const QString& name) = 0;
+    /// GetFieldValue of each name, in one go where the view can.
+    virtual QStringList fieldValues(const QStringList& names)
+    {
+        QStringList values;
+        for (const QString& name : names)
+            values.append(GetFieldValue(name));
+        return values;
+    }
 
     /// Every element of the document whose attribute "name" equals name exactly, in one look-up.
     virtual QList<Element> elementsNamed(const QString& name) = 0;
@@ -62,6 +71,15 @@ public:
     /// Runs the element's handler for the named event, such as "onchange".
     virtual void FireEvent(Element element, const QString& eventName) = 0;
     virtual void scrollIntoView(Element element, bool alignToTop) = 0;
+
+    /// The HTTP status of the answer whose load ended last (also when the load itself reported a
+    /// failure); 0 when none is known (no HTTP answer, a load from the cache, or a view that cannot
+    /// tell). Valid when LoadFinished is emitted.
+    virtual int httpStatus() const { return 0; }
+    /// That answer's Retry-After in seconds; -1 when it has none or the view cannot tell.
+    virtual int retryAfterSeconds() const { return -1; }
+    /// The shown page is the answer to a posted form: reloading it would post the form again.
+    virtual bool showsPostAnswer() const { return false; }
 
 signals:
     /// Command 1: forward navigation became possible or not; 2: the same for back.

@@ -9,11 +9,13 @@ LoadWatch::LoadWatch(BrowserView& view)
         m_started = true;
         m_finished = false;
     });
-    m_finishConnection = QObject::connect(&view, &BrowserView::LoadFinished, [this](bool ok) {
+    m_finishConnection = QObject::connect(&view, &BrowserView::LoadFinished, [this, &view](bool ok) {
         if (!m_started)
             return; // the end of a load that began before we were watching
         m_finished = true;
         m_ok = ok;
+        m_httpStatus = view.httpStatus();
+        m_retryAfter = view.retryAfterSeconds();
     });
 }
 

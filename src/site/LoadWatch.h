@@ -22,6 +22,9 @@ public:
     bool finished() const { return m_finished; }
     /// The ended load succeeded.
     bool ok() const { return m_ok; }
+    /// The ended load's HTTP status (0: unknown) and Retry-After (-1: none), as the view reported them.
+    int httpStatus() const { return m_httpStatus; }
+    int retryAfterSeconds() const { return m_retryAfter; }
 
 private:
     QMetaObject::Connection m_startConnection;
@@ -29,4 +32,6 @@ private:
     bool m_started = false;
     bool m_finished = false;
     bool m_ok = false;
+    int m_httpStatus = 0;
+    int m_retryAfter = -1;
 };

@@ -114,7 +114,11 @@ void PageAccess::navigationStateChanged(const FormTab& tab, int command, bool en
 
 void PageAccess::Refresh(const FormTab& tab)
 {
-    tab.view.Refresh();
+    // Reloading the answer to a post would post the form again: load the form instead.
+    if (tab.view.showsPostAnswer())
+        tab.view.Navigate(m_address);
+    else
+        tab.view.Refresh();
 }
 
 void PageAccess::Reset(const FormTab& tab)

@@ -10,6 +10,7 @@ inline constexpr const char* kCarnivalSelect = "id";
 inline constexpr const char* kCategorySelect = "category";
 inline constexpr const char* kPermalinkField = "post_url";
 inline constexpr const char* kSubmitButton = "btn";
+inline constexpr const char* kTitleField = "title";
 
 /// The form's address on a site given as scheme, host and optional port ("http://host:8080").
 QString address(const QString& site);

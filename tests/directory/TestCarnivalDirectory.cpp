@@ -279,6 +279,34 @@ private slots:
         QVERIFY(m_directory->catalog().find(40)->expired);
     }
 
+    void chosenCarnivalsAnswerWithAnHttpError()
+    {
+        m_directory->setFailure(12, 500);
+        m_directory->setFailure(305, 503, 30, 1); // once, then as usual
+
+        auto result = post({{"id", "12"}, {"category", "0"}, {"post_url", "http://a.example/p"}});
+        QCOMPARE(result->status, 500);
+        QVERIFY(text(result->body).contains(QLatin1String("Error 500")));
+        QVERIFY(!text(result->body).contains(QLatin1String("id=\"btn\"")));
+        QVERIFY(!result->has_header("Retry-After"));
+        result = post({{"id", "305"}, {"category", "3050"}, {"post_url", "http://a.example/p"}});
+        QCOMPARE(result->status, 503);
+        QCOMPARE(result->get_header_value("Retry-After"), std::string("30"));
+        QCOMPARE(post({{"id", "305"}, {"category", "3050"}, {"post_url", "http://a.example/p"}})->status, 200);
+        QCOMPARE(post({{"id", "7"}})->status, 200);
+
+        // Each post is recorded with the status it was answered with.
+        const QList<Submission> posts = m_directory->submissions();
+        QCOMPARE(posts.size(), 4);
+        QCOMPARE(posts[0].status, 500);
+        QCOMPARE(posts[1].status, 503);
+        QCOMPARE(posts[2].status, 200);
+        QVERIFY(m_client->Get("/bc/submissions.json")->body.find("\"status\":500") != std::string::npos);
+
+        m_directory->clearFailures();
+        QCOMPARE(post({{"id", "12"}})->status, 200);
+    }
+
     void submissionsJsonListsOldestFirstAndDeleteEmptiesIt()
     {
         QCOMPARE(

@@ -35,7 +35,8 @@ private slots:
     {
         QProcess process;
         process.start(program(), {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"),
-                                  m_data, QStringLiteral("--expire"), QStringLiteral("7")});
+                                  m_data, QStringLiteral("--expire"), QStringLiteral("7"), QStringLiteral("--fail"),
+                                  QStringLiteral("12:500"), QStringLiteral("--fail"), QStringLiteral("30:503:20")});
         QVERIFY(process.waitForReadyRead(10000));
         QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 5000);
         const QString base = QString::fromUtf8(process.readLine()).trimmed();
@@ -46,7 +47,10 @@ private slots:
         QVERIFY(form);
         QVERIFY(form->body.find("Cars &amp; Trucks") != std::string::npos);
         QVERIFY(form->body.find("Gone Carnival") == std::string::npos);
-        QCOMPARE(client.Post("/bc/submit.php", httplib::Params{{"id", "30"}})->status, 200);
+        const auto busy = client.Post("/bc/submit.php", httplib::Params{{"id", "30"}});
+        QCOMPARE(busy->status, 503);
+        QCOMPARE(busy->get_header_value("Retry-After"), std::string("20"));
+        QCOMPARE(client.Post("/bc/submit.php", httplib::Params{{"id", "12"}})->status, 500);
         QVERIFY(client.Get("/bc/submissions.json")->body.find("\"carnival\":30") != std::string::npos);
 
         process.terminate();
@@ -64,6 +68,9 @@ private slots:
         QTest::newRow("port too big") << QStringList{"--port", "70000"} << "--port needs a number";
         QTest::newRow("expire word") << QStringList{"--expire", "12,twelve"}
                                      << "--expire needs carnival refs";
+        QTest::newRow("fail without code") << QStringList{"--fail", "12"} << "--fail needs REF:CODE";
+        QTest::newRow("fail below 400") << QStringList{"--fail", "12:302"} << "--fail needs REF:CODE";
+        QTest::newRow("fail bad retry") << QStringList{"--fail", "12:503:soon"} << "--fail needs REF:CODE";
         QTest::newRow("data missing")
             << QStringList{"--data", "/nonexistent/carnivals.tsv"} << "Cannot read the carnival data";
         QTest::newRow("updates not a folder")

@@ -25,7 +25,8 @@
 #include <memory>
 
 /// Answers every modal message box as it appears: Yes/No from a queue (Yes when empty), a
-/// Save/Discard/Cancel question from choices (Cancel when empty), else OK.
+/// Save/Discard/Cancel question from choices (Cancel when empty), else OK. A box it should leave
+/// open for a while (to picture it) waits while holdOpen says so.
 class MessageBoxCloser final : public QObject
 {
 public:
@@ -42,12 +43,15 @@ public:
     QQueue<QMessageBox::StandardButton> choices;
     /// Called with each box before it is answered (a picture of it, say).
     std::function<void(QMessageBox*)> onBox;
+    std::function<bool(QMessageBox*)> holdOpen;
 
 private:
     void closeOpenBox()
     {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
+            return;
+        if (holdOpen && holdOpen(box))
             return;
         texts.append(box->text());
         titles.append(box->windowTitle());
@@ -79,6 +83,8 @@ public:
         : directory(catalog), m_previousFolder(QDir::currentPath())
     {
         QDir::setCurrent(folder.path());
+        // The submission history lives in the test's own data folder, never the user's.
+        qputenv("XDG_DATA_HOME", QDir(folder.path()).filePath(QStringLiteral("data")).toUtf8());
         directory.setAnswerDelay(answerDelayMs);
         site = directory.start();
         const QString updateUrl = updatePath.isEmpty() ? QString() : site + updatePath;

@@ -105,6 +105,7 @@ private:
         return !label(Controls::Submitting)->isVisible() && !label(Controls::Submitting2)->isVisible();
     }
     void typePermalink();
+    static QString question(int rows);
     void selectRowWithTheMouse(int row);
 
     std::unique_ptr<ProgramHarness> program;
@@ -126,6 +127,14 @@ void TestSubmitting::init()
     program->directory.setAnswerDelay(0);
     program->directory.clearSubmissions();
     program->boxes.texts.clear();
+    // Each case starts with a history of its own: nothing submitted yet, nothing to skip.
+    static int serial = 0;
+    program->form().openHistory(program->folder.filePath(QStringLiteral("history-%1.sqlite").arg(++serial)));
+}
+
+QString TestSubmitting::question(int rows)
+{
+    return Submitter::startQuestion(kPermalink, rows);
 }
 
 void TestSubmitting::typePermalink()
@@ -168,10 +177,19 @@ void TestSubmitting::autoSubmitFromARow()
     button("autoSubmitButton")->click();
 
     const QList<Submission> submissions = program->directory.submissions();
+    if (submittedRefs(program->directory) != refsFrom(startRow)) {
+        for (const Submission& s : submissions)
+            qWarning() << "posted" << s.carnival << s.category << s.time.toString(Qt::ISODateWithMs);
+        qWarning() << "boxes" << program->boxes.texts;
+    }
     QCOMPARE(submittedRefs(program->directory), refsFrom(startRow));
     for (const Submission& submission : submissions)
         QCOMPARE(submission.postUrl, kPermalink);
-    QCOMPARE(program->boxes.texts, QStringList{Submitter::finishedMessage(int(kList.size()) - startRow)});
+    QCOMPARE(program->boxes.texts, (QStringList{question(int(kList.size()) - startRow),
+                                                Submitter::finishedMessage(int(kList.size()) - startRow)}));
+    // Mend: each row went out with its own category.
+    for (int i = 0; i < submissions.size(); ++i)
+        QCOMPARE(submissions[i].category, kList[startRow + i].categoryRef);
     QCOMPARE(list().currentRow(), 5);
     QVERIFY(labelsSeen);
     // The big caption stays clear of the button beside it.
@@ -187,7 +205,7 @@ void TestSubmitting::slowAnswersStillSubmitEachCarnivalOnce()
     button("autoSubmitButton")->click();
 
     QCOMPARE(submittedRefs(program->directory), refsFrom(2));
-    QCOMPARE(program->boxes.texts, QStringList{Submitter::finishedMessage(3)});
+    QCOMPARE(program->boxes.texts, (QStringList{question(3), Submitter::finishedMessage(3)}));
 }
 
 void TestSubmitting::escStopsTheRun()
@@ -209,11 +227,12 @@ void TestSubmitting::escStopsTheRun()
 
     const qsizetype submitted = program->directory.submissions().size();
     QVERIFY2(submitted >= 2 && submitted < kList.size(), qPrintable(QString::number(submitted)));
-    QCOMPARE(program->boxes.texts, QStringList{Submitter::kAborted});
+    QCOMPARE(program->boxes.texts, (QStringList{question(5), Submitter::kAborted}));
     QVERIFY(runLabelsHidden());
     QVERIFY(!program->windows->desktop().isEscDown());
     // The aborted row's answer still loads; the next case starts on a settled page.
-    QTRY_COMPARE(answers.size(), submitted);
+    QTRY_VERIFY(answers.size() >= submitted);
+    QTRY_VERIFY(!program->windows->view1().Busy());
 }
 
 void TestSubmitting::manualSubmitSendsTheSelectedRow()

@@ -53,7 +53,7 @@ Desktop::Answer FakeDesktop::ask(const QString& title, const QString& text, cons
 {
     questions.append({title, text, Icon::Question});
     if (choices.isEmpty())
-        return Answer::Cancel;
+        return buttons.contains(defaultChoice) ? defaultChoice : Answer::Cancel;
     const Answer answer = choices.dequeue();
     if (!buttons.contains(answer))
         throw std::logic_error("The scripted answer is not among the question's buttons");

@@ -21,7 +21,7 @@ public:
 
     void showMessage(const QString& text) override { messages.append(text); }
     bool askYesNo(const QString& title, const QString& text, Icon icon) override;
-    /// Recorded among the questions; answered from choices (Cancel when that queue is empty).
+    /// Recorded among the questions; answered from choices (defaultChoice when that queue is empty).
     Answer ask(const QString& title, const QString& text, const QList<Answer>& buttons) override;
     QString openFileName(const QString& title, const QList<FileFilter>& filters,
                          const QString& folder) override;
@@ -32,6 +32,12 @@ public:
     /// One pass of event handling that takes the whole time asked for; it counts in waitedMs.
     int waitForEvents(int milliseconds) override;
     bool isEscDown() const override { return escDown; }
+    bool takeEscPress() override
+    {
+        const bool pressed = escPressed || escDown;
+        escPressed = false;
+        return pressed;
+    }
     QString focusedControl() const override { return focus; }
     void setFocus(const QString& control) override { focus = control; }
     bool openDocument(const QString& pathOrUrl) override;
@@ -41,6 +47,8 @@ public:
     QList<Question> questions;
     QQueue<bool> answers;
     QQueue<Answer> choices;
+    /// The answer when choices is empty (Cancel when the question does not offer it).
+    Answer defaultChoice = Answer::Cancel;
     QQueue<QString> fileNames;
     QStringList dialogTitles;
     QList<QList<FileFilter>> dialogFilters;
@@ -50,6 +58,7 @@ public:
     bool openDocumentResult = true;
     QString focus;
     bool escDown = false;
+    bool escPressed = false; // a press already released, remembered until taken
     int sleptMs = 0;
     int waitedMs = 0;
     int eventPasses = 0;

@@ -194,6 +194,7 @@ void FakePage::Navigate(const QString& url)
     enter(QStringLiteral("Navigate"));
     navigations.append(url);
     m_location = url;
+    postAnswered = false;
     if (onNavigate)
         onNavigate(url);
 }
@@ -316,6 +317,8 @@ void FakePage::click(Element handle)
 {
     FakeElement& found = live(handle, QStringLiteral("click"));
     clicked.append(handle);
+    if (found.attribute(QStringLiteral("type")) == QLatin1String("submit"))
+        postAnswered = true;
     if (const auto handler = found.handlers.value(QStringLiteral("onclick")))
         handler();
 }

@@ -94,6 +94,15 @@ public:
     void setBusy(bool busy) { m_busy = busy; }
     /// Called by Navigate after it recorded the address, to load a document if the test wants one.
     std::function<void(const QString& address)> onNavigate;
+    /// The HTTP answer the view reports for the load that ends next (the test emits LoadFinished):
+    /// its status (0: none known) and Retry-After in seconds (-1: none). A click on a submit button
+    /// makes the page one that answered a post until the next Navigate.
+    void setHttpAnswer(int status, int retryAfter = -1)
+    {
+        m_httpStatus = status;
+        m_retryAfter = retryAfter;
+    }
+    bool postAnswered = false;
 
     // --- What the logic did ---
     int calls(const QString& operation) const { return m_calls.value(operation); }
@@ -120,6 +129,9 @@ public:
     void click(Element element) override;
     void FireEvent(Element element, const QString& eventName) override;
     void scrollIntoView(Element element, bool alignToTop) override;
+    int httpStatus() const override { return m_httpStatus; }
+    int retryAfterSeconds() const override { return m_retryAfter; }
+    bool showsPostAnswer() const override { return postAnswered; }
 
     /// The old engine's markup of an element (a drop-down with its options).
     static QString markupOf(const FakeElement& element);
@@ -135,6 +147,8 @@ private:
     quint64 m_generation = 1;
     QString m_location;
     bool m_busy = false;
+    int m_httpStatus = 0;
+    int m_retryAfter = -1;
     QSet<QString> m_failingOperations;
     mutable QHash<QString, int> m_calls;
 };

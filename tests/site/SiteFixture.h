@@ -6,6 +6,8 @@
 #include "mock/FakePage.h"
 #include "platform/ControlNames.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
 
 /// The main window's logic over two fake views, both showing the submission form, online.
@@ -14,6 +16,7 @@ struct SiteFixture
     static inline const QString kSite = QStringLiteral("http://dir.test:8080");
     static inline const QString kForm = QStringLiteral("http://dir.test:8080/bc/submit.php");
 
+    QTemporaryDir dataFolder; // the submission history, a real SQLite file of the fixture's own
     FakeDesktop desktop;
     FakeNetwork network;
     FakePage pages[2];
@@ -27,7 +30,10 @@ struct SiteFixture
         form = std::make_unique<MainController>(desktop, network, pages[0], pages[1], settings);
         forms[0] = pages[0].loadSubmissionForm(kForm);
         forms[1] = pages[1].loadSubmissionForm(kForm);
+        form->openHistory(historyPath());
     }
+
+    QString historyPath() const { return dataFolder.filePath(QStringLiteral("history.sqlite")); }
 
     CarnivalList& grid(int tab) { return tab == 0 ? form->currentList : form->newList; }
     QString countLabel(int tab) const
