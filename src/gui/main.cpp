@@ -4,6 +4,7 @@
 #include "app/MainController.h"
 #include "directory/CarnivalDirectory.h"
 #include "directory/DemoRelease.h"
+#include "gui/HeadlessSubmit.h"
 #include "gui/ProgramWindows.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFile.h"
@@ -128,10 +129,34 @@ std::optional<int> answerWithoutWindow(int argc, char** argv)
 }
 } // namespace
 
+// A script run needs no display: the view works offscreen.
+void runOffscreenForScripts(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if ((argument == "--submit" || argument.startsWith("--submit=")) &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+int submitWithoutWindow(const CommandLine& line)
+{
+    HeadlessSubmitOptions options;
+    options.listFile = *line.submitList;
+    options.permalink = line.permalink.value_or(QString());
+    for (const CommandLine::Field& field : line.fields)
+        options.fields.append({field.name, field.value});
+    options.site = line.site.value_or(QString::fromLatin1(BuildConfig::kSiteUrl));
+    options.resubmit = line.resubmit;
+    return runHeadlessSubmit(options, stdout, stderr);
+}
+
 int main(int argc, char** argv)
 {
     if (const std::optional<int> exitCode = answerWithoutWindow(argc, argv))
         return *exitCode;
+    runOffscreenForScripts(argc, argv);
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -148,6 +173,8 @@ int main(int argc, char** argv)
                                      "option)"));
         return 2;
     }
+    if (line.submitList)
+        return submitWithoutWindow(line);
     // Named from the folder the program was started in, which the demo leaves.
     const QString listFile = line.listFile ? QFileInfo(*line.listFile).absoluteFilePath() : QString();
 
