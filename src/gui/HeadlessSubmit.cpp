@@ -1,5 +1,7 @@
 #include "gui/HeadlessSubmit.h"
 
+#include "gui/EventWait.h"
+
 #include "gui/WebEngineBrowserView.h"
 #include "lists/CarnivalList.h"
 #include "lists/ListFile.h"
@@ -44,16 +46,7 @@ public:
     QString saveFileName(const QString&, const QList<FileFilter>&, const QString&) override { return {}; }
     void processEvents() override { QCoreApplication::processEvents(); }
     void sleep(int milliseconds) override { waitForEvents(milliseconds); }
-    int waitForEvents(int milliseconds) override
-    {
-        QElapsedTimer clock;
-        clock.start();
-        QTimer wake;
-        wake.setSingleShot(true);
-        wake.start(milliseconds);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return static_cast<int>(clock.elapsed());
-    }
+    int waitForEvents(int milliseconds) override { return waitForEventsUpTo(milliseconds); }
     bool isEscDown() const override { return false; }
     bool takeEscPress() override { return false; }
     QString focusedControl() const override { return {}; }
@@ -73,7 +66,8 @@ int badInput(std::FILE* err, const QString& reason)
 
 QString oneLine(QString text)
 {
-    return text.replace(QStringLiteral("\n\n"), QStringLiteral(": ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.replace(QStringLiteral("\n\n"), QStringLiteral(": "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 } // namespace
 
@@ -102,7 +96,8 @@ int runHeadlessSubmit(const HeadlessSubmitOptions& options, std::FILE* out, std:
     ControlStates controls(Controls::all());
     ScratchValues scratch;
     SqliteSubmissionHistory history;
-    history.open(options.historyFile.isEmpty() ? SqliteSubmissionHistory::defaultPath() : options.historyFile);
+    history.open(options.historyFile.isEmpty() ? SqliteSubmissionHistory::defaultPath()
+                                               : options.historyFile);
     if (!history.problem().isEmpty())
         std::fprintf(err, "vorlix-pro --submit: %s\n", qUtf8Printable(history.problem()));
     WebEngineBrowserView view;
@@ -147,7 +142,8 @@ int runHeadlessSubmit(const HeadlessSubmitOptions& options, std::FILE* out, std:
                 view.setAttribute(element, QStringLiteral("value"), value);
         }
     } catch (const std::exception& error) {
-        return badInput(err, QStringLiteral("the form could not be filled in: ") + QString::fromUtf8(error.what()));
+        return badInput(err, QStringLiteral("the form could not be filled in: ") +
+                                 QString::fromUtf8(error.what()));
     }
 
     int number = 0;
@@ -164,7 +160,8 @@ int runHeadlessSubmit(const HeadlessSubmitOptions& options, std::FILE* out, std:
             outcome = QStringLiteral("skipped");
             break;
         }
-        std::fprintf(out, "%d/%d %s: %s\n", ++number, listed, qUtf8Printable(row.carnival), qUtf8Printable(outcome));
+        std::fprintf(out, "%d/%d %s: %s\n", ++number, listed, qUtf8Printable(row.carnival),
+                     qUtf8Printable(outcome));
         std::fflush(out);
     };
     grid.setCurrentRow(0);
@@ -176,8 +173,9 @@ int runHeadlessSubmit(const HeadlessSubmitOptions& options, std::FILE* out, std:
 
     const Submitter::RunSummary& run = submitter.lastRun();
     if (run.end == Submitter::RunEnd::NotStarted)
-        return badInput(err, desktop.messages.isEmpty() ? QStringLiteral("the run did not start")
-                                                        : oneLine(desktop.messages.join(QStringLiteral("; "))));
+        return badInput(err, desktop.messages.isEmpty()
+                                 ? QStringLiteral("the run did not start")
+                                 : oneLine(desktop.messages.join(QStringLiteral("; "))));
     int failed = 0;
     int skipped = 0;
     for (const Submitter::RowReport& row : run.rows) {

@@ -1,5 +1,7 @@
 #include "gui/QtDesktop.h"
 
+#include "gui/EventWait.h"
+
 #include "gui/WebEngineBrowserView.h"
 
 #include <QApplication>
@@ -148,15 +150,7 @@ void QtDesktop::sleep(int milliseconds)
 
 int QtDesktop::waitForEvents(int milliseconds)
 {
-    // Waiting in the event loop, not sleeping between passes: the browser engine's work comes
-    // through the event loop and stalls while the thread sleeps.
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(milliseconds);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return static_cast<int>(clock.elapsed());
+    return waitForEventsUpTo(milliseconds);
 }
 
 QString QtDesktop::focusedControl() const
