@@ -21,6 +21,9 @@ public:
     QString windows() const override { return QStringLiteral("C:\\Windows"); }
     QString system() const override { return {}; }
     QString programFiles() const override { return QStringLiteral("/opt"); }
+    QString program() const override { return QStringLiteral("/app"); }
+    QString configuration() const override { return QStringLiteral("/config"); }
+    bool isWritable(const QString&) const override { return true; }
 };
 
 // Every integer is read by the updater's rule within 32 bits; anything else gives the default.
