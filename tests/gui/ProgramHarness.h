@@ -10,10 +10,12 @@
 #include "gui/MainWindow.h"
 #include "gui/ProgramWindows.h"
 #include "gui/WebEngineBrowserView.h"
+#include "lists/StateFile.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QQueue>
 #include <QSignalSpy>
@@ -23,6 +25,32 @@
 
 #include <functional>
 #include <memory>
+
+/// One entry of a list file that an end-to-end test starts with.
+struct ListRow
+{
+    QString carnival;
+    QString category;
+    qint64 carnivalRef;
+    qint64 categoryRef;
+};
+
+/// Writes rows as the list file at path (UTF-8 with a byte-order mark, every field followed by a
+/// TAB) and names it in the state file, so that start-up loads it.
+inline void writeRememberedList(const QString& path, const QList<ListRow>& rows)
+{
+    QByteArray bytes("\xEF\xBB\xBF");
+    for (const ListRow& row : rows) {
+        const QStringList fields = {row.carnival, row.category, QString::number(row.carnivalRef),
+                                    QString::number(row.categoryRef)};
+        bytes += (fields.join('\t') + "\t\r\n").toUtf8();
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    StateFile::write(path);
+}
 
 /// Answers every modal message box as it appears: Yes/No from a queue (Yes when empty), a
 /// Save/Discard/Cancel question from choices (Cancel when empty), else OK. A box it should leave

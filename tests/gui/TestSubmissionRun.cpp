@@ -33,13 +33,7 @@ CarnivalCatalog fourCarnivals()
                                     "24\tDelta Digest\t38\tMaps\n");
 }
 
-struct Row
-{
-    QString carnival;
-    QString category;
-    qint64 carnivalRef;
-    qint64 categoryRef;
-};
+using Row = ListRow;
 
 // Every row's category is one the form does not choose by itself (each carnival's second).
 const QList<Row> kList = {
@@ -52,18 +46,7 @@ constexpr qint64 kFailingRef = 23;
 
 void writeListFile(const QString& folder)
 {
-    QByteArray bytes("\xEF\xBB\xBF");
-    for (const Row& row : kList) {
-        const QStringList fields = {row.carnival, row.category, QString::number(row.carnivalRef),
-                                    QString::number(row.categoryRef)};
-        bytes += (fields.join('\t') + "\t\r\n").toUtf8();
-    }
-    const QString path = folder + "/four.bcl";
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    StateFile::write(path);
+    writeRememberedList(folder + "/four.bcl", kList);
 }
 
 void saveScreenshot(QWidget& widget, const QString& name)
@@ -109,9 +92,9 @@ void TestSubmissionRun::typeInto(const QString& field, const QString& text)
 {
     QWebEngineView* view = program->windows->view1().widget();
     bool focused = false;
-    view->page()->runJavaScript(
-        "var f = document.getElementsByName('" + field + "')[0]; f.focus(); document.activeElement === f",
-        [&focused](const QVariant& result) { focused = result.toBool(); });
+    view->page()->runJavaScript("var f = document.getElementsByName('" + field +
+                                    "')[0]; f.focus(); document.activeElement === f",
+                                [&focused](const QVariant& result) { focused = result.toBool(); });
     QTRY_VERIFY(focused);
     QTest::keyClicks(view->focusProxy(), text);
     QTRY_COMPARE(program->windows->view1().GetFieldValue(field), text);
@@ -153,9 +136,9 @@ void TestSubmissionRun::fourRowsOneHttp500ThenResume()
         QCOMPARE(posts[i].fields.value("title"), kTitle);
         QCOMPARE(posts[i].status, kList[i].carnivalRef == kFailingRef ? 500 : 200);
     }
-    QCOMPARE(program->boxes.texts,
-             (QStringList{Submitter::startQuestion(kPermalink, 4),
-                          Submitter::finishedMessage(3) + "\n\nNot submitted:\n* Gamma Carnival (HTTP 500)"}));
+    QCOMPARE(program->boxes.texts, (QStringList{Submitter::startQuestion(kPermalink, 4),
+                                                Submitter::finishedMessage(3) +
+                                                    "\n\nNot submitted:\n* Gamma Carnival (HTTP 500)"}));
     for (int k = 1; k <= 4; ++k)
         QVERIFY2(statusSeen.contains(Submitter::progressStatus(k, 4, kList[k - 1].carnival)),
                  qPrintable(statusSeen.join(" | ")));
@@ -168,8 +151,9 @@ void TestSubmissionRun::fourRowsOneHttp500ThenResume()
     for (const SubmissionAttempt& a : attempts) {
         QCOMPARE(a.permalink, kPermalink);
         QCOMPARE(a.postTitle, kTitle);
-        QCOMPARE(a.outcome, a.carnivalRef == QString::number(kFailingRef) ? SubmissionAttempt::Outcome::Failed
-                                                                          : SubmissionAttempt::Outcome::Submitted);
+        QCOMPARE(a.outcome, a.carnivalRef == QString::number(kFailingRef)
+                                ? SubmissionAttempt::Outcome::Failed
+                                : SubmissionAttempt::Outcome::Submitted);
         QVERIFY(a.listFile.endsWith("four.bcl"));
     }
 
@@ -183,10 +167,9 @@ void TestSubmissionRun::fourRowsOneHttp500ThenResume()
 
     button("autoSubmitButton")->click();
 
-    QCOMPARE(program->boxes.texts,
-             (QStringList{Submitter::startQuestion(kPermalink, 4) +
-                              "\n\nIt was already submitted to 3 of them. Skip those?",
-                          Submitter::finishedMessage(1)}));
+    QCOMPARE(program->boxes.texts, (QStringList{Submitter::startQuestion(kPermalink, 4) +
+                                                    "\n\nIt was already submitted to 3 of them. Skip those?",
+                                                Submitter::finishedMessage(1)}));
     const QList<Submission> again = program->directory.submissions();
     QCOMPARE(again.size(), 1);
     QCOMPARE(again[0].carnival, kFailingRef);
@@ -205,7 +188,8 @@ void TestSubmissionRun::theHistoryWindowShowsFiltersAndExports()
     QTRY_VERIFY(window.isVisible());
     QCOMPARE(window.model().rowCount(), 8);
     // Newest first: the resumed run's submission of the failed carnival.
-    QCOMPARE(HistoryModel::cellText(window.model().attempt(0), HistoryModel::Carnival), QString("Gamma Carnival"));
+    QCOMPARE(HistoryModel::cellText(window.model().attempt(0), HistoryModel::Carnival),
+             QString("Gamma Carnival"));
     QCOMPARE(HistoryModel::cellText(window.model().attempt(0), HistoryModel::Outcome), QString("submitted"));
     saveScreenshot(window, "submission-history");
 

@@ -23,13 +23,7 @@ CarnivalCatalog fiveCarnivals()
                                     "15\tEpsilon Edition\t\t\n");
 }
 
-struct Row
-{
-    QString carnival;
-    QString category;
-    qint64 carnivalRef;
-    qint64 categoryRef;
-};
+using Row = ListRow;
 
 // The list as the user saved it: entries in another order than the form's, categories chosen.
 const QList<Row> kList = {
@@ -57,18 +51,7 @@ QList<qint64> submittedRefs(const CarnivalDirectory& directory)
 /// A list file of the five entries, remembered as the current list so that start-up loads it.
 void writeListFile(const QString& folder)
 {
-    QByteArray bytes("\xEF\xBB\xBF");
-    for (const Row& row : kList) {
-        const QStringList fields = {row.carnival, row.category, QString::number(row.carnivalRef),
-                                    QString::number(row.categoryRef)};
-        bytes += (fields.join('\t') + "\t\r\n").toUtf8();
-    }
-    const QString path = folder + "/five.bcl";
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    StateFile::write(path);
+    writeRememberedList(folder + "/five.bcl", kList);
 }
 } // namespace
 
