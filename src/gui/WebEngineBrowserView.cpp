@@ -22,6 +22,7 @@ namespace {
 // Our scripts run in their own world: the page's scripts neither see nor disturb the handle
 // registry, while events we dispatch still reach the page's own handlers.
 constexpr quint32 kScriptWorld = QWebEngineScript::ApplicationWorld;
+constexpr int kWakeIntervalMs = 50;
 
 // A page that never opens another window: Ctrl+N, target=_blank and window.open stay in the view.
 // It tells whether the main frame's navigation posts a form (or may: a move through the history).
@@ -351,6 +352,11 @@ QVariant WebEngineBrowserView::waitForAnswer(const QString& script)
         timeout.setSingleShot(true);
         connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
         timeout.start(m_answerTimeoutMs);
+        // Inside another handler's event loop (a wizard's pause, a download), an event the
+        // browser engine posted can sit unseen until something else wakes the loop: wake it.
+        QTimer wake;
+        connect(&wake, &QTimer::timeout, &loop, [] { QCoreApplication::sendPostedEvents(); });
+        wake.start(kWakeIntervalMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     pending->loop = nullptr;
