@@ -85,6 +85,13 @@ MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWi
     qApp->installEventFilter(this);
 }
 
+// Hiding the window while it is destroyed moves the focus: stop listening before the members go.
+MainWindow::~MainWindow()
+{
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    qApp->removeEventFilter(this);
+}
+
 void MainWindow::connectButtons()
 {
     const std::pair<const char*, std::function<void()>> handlers[] = {

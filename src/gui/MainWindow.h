@@ -19,6 +19,7 @@ class MainWindow final : public QMainWindow
 public:
     /// view1 and view2 are the widgets of the two browser views; the window places them.
     MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     /// Connects a control's click to a handler, run through the general error report.
     void onClick(const QString& control, std::function<void()> handler);
