@@ -172,6 +172,7 @@ HistoryWindow::HistoryWindow(SubmissionHistory& history, Desktop& desktop, QWidg
     m_model = new HistoryModel(history, this);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("historyTable"));
+    m_table->setAccessibleName(QStringLiteral("Submission attempts"));
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -57,6 +57,7 @@ MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWi
     progress->setFixedWidth(160);
     progress->setTextVisible(true);
     progress->setFormat(QStringLiteral("%v of %m"));
+    progress->setAccessibleName(QStringLiteral("Submission progress"));
     status->addPermanentWidget(progress);
     setStatusBar(status);
     resize(672, 22 + 2 + 523 + 20);
@@ -241,8 +242,13 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     addLabel(box, Controls::ListTotal, QStringLiteral("0"), {622, 197});
     addLabel(box, Controls::Submitting, QStringLiteral("Auto Submitting"), {314, 196});
     addLabel(box, Controls::Submitting2, QStringLiteral("(Press Esc to Abort)"), {327, 216});
-    addButton(box, QStringLiteral("backButton"), QStringLiteral("<<"), {16, 210, 25, 20});
-    addButton(box, QStringLiteral("forwardButton"), QStringLiteral(">>"), {50, 210, 25, 20});
+    // Read aloud, "<<" and ">>" say nothing.
+    addButton(box, QStringLiteral("backButton"), QStringLiteral("<<"), {16, 210, 25, 20},
+              QStringLiteral("Back"))
+        ->setAccessibleName(QStringLiteral("Back"));
+    addButton(box, QStringLiteral("forwardButton"), QStringLiteral(">>"), {50, 210, 25, 20},
+              QStringLiteral("Forward"))
+        ->setAccessibleName(QStringLiteral("Forward"));
     addButton(box, QStringLiteral("refreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
     addButton(box, QStringLiteral("resetPageButton"), QStringLiteral("Reset Page"), {213, 210, 75, 20});
 
@@ -294,8 +300,12 @@ QWidget* MainWindow::buildNewListTab(QWidget* view)
     keepApart(box, QStringLiteral("totalAddedCaption"), Controls::NewListTotal);
     addButton(box, QStringLiteral("changeNewCategoryButton"), QStringLiteral("Change Category"),
               {390, 193, 99, 20});
-    addButton(box, QStringLiteral("newListBackButton"), QStringLiteral("<<"), {16, 210, 25, 20});
-    addButton(box, QStringLiteral("newListForwardButton"), QStringLiteral(">>"), {50, 210, 25, 20});
+    addButton(box, QStringLiteral("newListBackButton"), QStringLiteral("<<"), {16, 210, 25, 20},
+              QStringLiteral("Back"))
+        ->setAccessibleName(QStringLiteral("Back"));
+    addButton(box, QStringLiteral("newListForwardButton"), QStringLiteral(">>"), {50, 210, 25, 20},
+              QStringLiteral("Forward"))
+        ->setAccessibleName(QStringLiteral("Forward"));
     addButton(box, QStringLiteral("newListRefreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
     addButton(box, QStringLiteral("newListResetPageButton"), QStringLiteral("Reset Page"),
               {213, 210, 75, 20});

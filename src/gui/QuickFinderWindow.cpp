@@ -3,6 +3,7 @@
 #include "search/QuickFinderController.h"
 #include "search/QuickFinderControls.h"
 
+#include <QAccessibleWidget>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,13 +16,23 @@
 
 namespace {
 constexpr int kFullStop = 46;
+
+// A plain widget window reads as a bare panel to a screen reader; this one is a window of its own.
+QAccessibleInterface* accessibleAsWindow(const QString&, QObject* object)
+{
+    if (auto* window = qobject_cast<QuickFinderWindow*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
 }
+} // namespace
 
 QuickFinderWindow::QuickFinderWindow(QuickFinderController& form,
                                      std::function<void(const std::function<void()>&)> run, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_form(form),
       m_run(std::move(run))
 {
+    static const bool factoryInstalled = (QAccessible::installFactory(accessibleAsWindow), true);
+    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("quickFinderWindow"));
     setWindowTitle(QuickFinder::kWindowCaption);
     QFont small = font();

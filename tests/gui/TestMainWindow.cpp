@@ -1,37 +1,16 @@
+#include "AccessibleNames.h"
 #include "ProgramHarness.h"
 #include "gui/AboutBox.h"
 #include "gui/CarnivalGridView.h"
 #include "lists/ListFile.h"
 #include "platform/ControlNames.h"
 
-#include <QAccessible>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 
-namespace {
-// The controls the keyboard reaches that a screen reader could not name. The pages inside the
-// browser views name themselves.
-QStringList unnamedControls(QWidget& window)
-{
-    QStringList unnamed;
-    for (QWidget* widget : window.findChildren<QWidget*>()) {
-        // A widget with a focus proxy hands the keyboard to it (the tabs to their tab bar).
-        if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy() || !widget->isVisible())
-            continue;
-        bool inPage = false;
-        for (QWidget* up = widget; up && !inPage; up = up->parentWidget())
-            inPage = up->inherits("QWebEngineView");
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-        if (!inPage && (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty()))
-            unnamed.append(widget->objectName() + u':' +
-                           QString::fromLatin1(widget->metaObject()->className()));
-    }
-    return unnamed;
-}
-} // namespace
 // Stands in for the desktop's handler of local files, which would start a document viewer.
 class OpenedFiles final : public QObject
 {
@@ -66,6 +45,8 @@ private slots:
         QCOMPARE(window.findChild<QPushButton*>("autoSubmitButton")->toolTip(),
                  QString("Automatically submit, starting from any point in your list"));
         QVERIFY2(program.boxes.texts.isEmpty(), qPrintable(program.boxes.texts.join(" / ")));
+        using AccessibleNames::unnamedControls;
+        QVERIFY(AccessibleNames::readsAsWindow(window));
         QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
         window.pageControl()->setCurrentIndex(1);
         QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
@@ -137,6 +118,9 @@ private slots:
         QVERIFY(about.isVisible());
         QCOMPARE(program.window().findChildren<AboutBox*>().size(), 1);
         QVERIFY(about.findChild<QLabel*>("Version")->text().startsWith("Version "));
+        QVERIFY(AccessibleNames::readsAsWindow(about));
+        QVERIFY2(AccessibleNames::unnamedControls(about).isEmpty(),
+                 qPrintable(AccessibleNames::unnamedControls(about).join(", ")));
         about.findChild<QPushButton*>("OKButton")->click();
         QVERIFY(!about.isVisible());
     }

@@ -1,3 +1,4 @@
+#include "AccessibleNames.h"
 #include "ProgramHarness.h"
 #include "gui/QuickFinderWindow.h"
 #include "search/QuickFinderController.h"
@@ -30,6 +31,9 @@ private slots:
         emit program.form().showQuickFinderRequested();
         QuickFinderWindow& window = program.windows->quickFinderWindow();
         QVERIFY(window.isVisible());
+        QVERIFY(AccessibleNames::readsAsWindow(window));
+        QVERIFY2(AccessibleNames::unnamedControls(window).isEmpty(),
+                 qPrintable(AccessibleNames::unnamedControls(window).join(", ")));
 
         auto* keyword = window.findChild<QLineEdit*>(QuickFinder::Keyword);
         QTest::keyClicks(keyword, "MONEY");

@@ -1,6 +1,7 @@
 // Issue 14's "Done when", end to end: the real windows against the local directory, a list of four
 // rows with categories, one carnival answering HTTP 500. Set VORLIX_SCREENSHOT_DIR to keep a picture
 // of the run under way and of the history window.
+#include "AccessibleNames.h"
 #include "ProgramHarness.h"
 #include "gui/HistoryWindow.h"
 #include "lists/StateFile.h"
@@ -192,6 +193,9 @@ void TestSubmissionRun::theHistoryWindowShowsFiltersAndExports()
              QString("Gamma Carnival"));
     QCOMPARE(HistoryModel::cellText(window.model().attempt(0), HistoryModel::Outcome), QString("submitted"));
     saveScreenshot(window, "submission-history");
+    QVERIFY(AccessibleNames::readsAsWindow(window));
+    QVERIFY2(AccessibleNames::unnamedControls(window).isEmpty(),
+             qPrintable(AccessibleNames::unnamedControls(window).join(", ")));
 
     QTest::keyClicks(window.filterBox(), "gamma");
     QCOMPARE(window.model().rowCount(), 2);

@@ -1,6 +1,7 @@
 // The update wizard's real dialog, offscreen, against the local directory's updates folder.
 // Set VORLIX_SCREENSHOT_DIR to keep a picture of every page.
 
+#include "AccessibleNames.h"
 #include "ProgramHarness.h"
 #include "app/CommandLine.h"
 #include "gui/QtDesktop.h"
@@ -126,20 +127,13 @@ void press(UpdateWizardDialog& dialog, const QString& button)
     QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
 }
 
-// The controls of the page shown that a screen reader could not name: no text of their own and
-// no label standing for them.
+// The controls of the page shown that a screen reader could not name; the dialog itself too.
 QStringList unnamedControls(UpdateWizardDialog& dialog)
 {
-    QStringList unnamed;
-    QWidget* page = dialog.findChild<QStackedWidget*>("wizardPages")->currentWidget();
-    for (QWidget* widget : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const bool control = widget->focusPolicy() != Qt::NoFocus || qobject_cast<QProgressBar*>(widget);
-        if (!control || qobject_cast<QLabel*>(widget) || !widget->isVisibleTo(page))
-            continue;
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
-            unnamed.append(widget->objectName());
-    }
+    QStringList unnamed =
+        AccessibleNames::unnamedControls(*dialog.findChild<QStackedWidget*>("wizardPages")->currentWidget());
+    if (!AccessibleNames::readsAsWindow(dialog))
+        unnamed.append(QStringLiteral("the dialog"));
     return unnamed;
 }
 
