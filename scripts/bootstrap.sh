@@ -11,6 +11,7 @@ packages=(
     libcurl4-openssl-dev libmspack-dev libcpp-httplib-dev libbenchmark-dev libsodium-dev
     xvfb xauth mscompress gcab curl openssl
     xdotool imagemagick # driving and capturing the program under Xvfb for screenshots
+    at-spi2-core dbus-daemon python3-pyatspi # the screen reader's session (tests/accessibility)
     librsvg2-bin # the bitmap icons drawn from the SVG at build time
     desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev # install and package checks
 )
