@@ -41,6 +41,9 @@ MainWindow::MainWindow(MainController& form, QWidget* view1, QWidget* view2, QWi
     buildMenus();
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("tabs"));
+    // The page names its fields; the view itself is what the focus lands on first.
+    view1->setAccessibleName(QStringLiteral("Carnival submission form"));
+    view2->setAccessibleName(QStringLiteral("Carnival form for the new list"));
     m_pages->addTab(buildSubmitTab(view1), QStringLiteral("Submit to Blog Carnivals"));
     m_pages->addTab(buildNewListTab(view2), QStringLiteral("Create a New List"));
     setCentralWidget(m_pages);

@@ -1,5 +1,6 @@
 #include "gui/WebEngineBrowserView.h"
 
+#include <QChildEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -189,6 +190,19 @@ WebEngineBrowserView::WebEngineBrowserView(QWebEngineProfile* profile, QObject* 
     connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowserView::onLoadingChanged);
     page->onMainFrameNavigation = [this](bool posts) { m_pendingPostAnswer = posts; };
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineBrowserView::emitCommandStates);
+    m_view->installEventFilter(this);
+}
+
+// The keyboard's focus lands on the widget the engine draws into, made anew with each renderer:
+// it takes the view's name, so that a screen reader says which form it is in.
+bool WebEngineBrowserView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view && event->type() == QEvent::ChildPolished) {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType())
+            static_cast<QWidget*>(child)->setAccessibleName(m_view->accessibleName());
+    }
+    return BrowserView::eventFilter(watched, event);
 }
 
 WebEngineBrowserView::~WebEngineBrowserView()
@@ -271,7 +285,12 @@ void WebEngineBrowserView::onLoadFinished(bool ok)
         // The engine's loading information may follow the signal: report once it is in.
         QPointer<WebEngineBrowserView> self(this);
         QMetaObject::invokeMethod(
-            this, [self, load] { if (self) self->finishLoad(load, false, false); }, Qt::QueuedConnection);
+            this,
+            [self, load] {
+                if (self)
+                    self->finishLoad(load, false, false);
+            },
+            Qt::QueuedConnection);
         return;
     }
     // Whether the page is an HTML document is the page's to say; ask before reporting the load.

@@ -67,6 +67,9 @@ public:
     int httpStatus() const override { return m_httpStatus; }
     bool showsPostAnswer() const override { return m_postAnswer; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void onLoadStarted();
     void onLoadFinished(bool ok);

@@ -5,6 +5,7 @@
 #include "lists/ListFile.h"
 #include "platform/ControlNames.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
@@ -50,6 +51,36 @@ private slots:
         QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
         window.pageControl()->setCurrentIndex(1);
         QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(", ")));
+    }
+
+    // Tab goes round the whole window and into the form; wherever it lands, a screen reader has a
+    // name to say, the form's view included.
+    void tabReachesEveryPartWithANameToSay()
+    {
+        ProgramHarness program;
+        QVERIFY(program.start());
+        program.window().activateWindow();
+        auto* first = program.window().findChild<QPushButton*>("openListButton");
+        first->setFocus();
+        QStringList reached;
+        QStringList silent;
+        for (int press = 0; press < 60; ++press) {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            const QString name = QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name);
+            if (!reached.contains(name))
+                reached.append(name);
+            if (!AccessibleNames::speaks(name))
+                silent.append(focus->objectName() + u':' +
+                              QString::fromLatin1(focus->metaObject()->className()));
+            QTest::keyClick(focus, Qt::Key_Tab);
+            QTest::qWait(30); // the page moves its own focus in its own time
+        }
+        QVERIFY2(silent.isEmpty(), qPrintable(silent.join(", ")));
+        for (const char* part : {"Open List", "Current List", "Auto Submit", "Reset Page",
+                                 "Carnival submission form", "Submit to Blog Carnivals"})
+            QVERIFY2(reached.contains(QString::fromUtf8(part)),
+                     qPrintable(QString::fromUtf8(part) + " not reached: " + reached.join(", ")));
     }
 
     // As when a list is opened from the file manager: `vorlix-pro path/to/list.bcl`.
