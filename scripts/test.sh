@@ -7,4 +7,4 @@ build="${BUILD_DIR:-$root/build}"
 export QT_QPA_PLATFORM=offscreen
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 cd "$build"
-ctest --output-on-failure -j2 --timeout 300 --repeat until-pass:3
+ctest --output-on-failure -j2 --timeout 300

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -185,7 +186,13 @@ void QtDesktop::showHtmlDialog(const QString& address)
     dialog.resize(640, 480);
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(0, 0, 0, 0);
+    view.widget()->setAccessibleName(QStringLiteral("Page from the update"));
     layout->addWidget(view.widget());
+    // A page alone shows no way out but Esc: a Close button says it.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    buttons->setContentsMargins(8, 0, 8, 8);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
     view.Navigate(address);
     dialog.exec();
 }

@@ -22,6 +22,7 @@ CONTROL_ROLES = {
 }
 WIZARD = "Vorlix Pro Update"
 QUICK_FINDER = "Vorlix Pro Quick Finder"
+PAGE_DIALOG = "Vorlix Pro"
 
 
 class Failure(Exception):
@@ -87,7 +88,8 @@ class Release:
             "eula.txt": "Licence agreement\nUse it well.\n",
             "help.txt": "help",
             "carnivals.dat": "carnivals",
-            "vorlix.inf": (f"[update]\nunconditional=1\ndescr=A release read aloud\n"
+            "terms.html": "<html><head><title>Terms</title></head><body><p>Read this first.</p></body></html>",
+            "vorlix.inf": (f"[update]\nunconditional=1\ndescr=A release read aloud\n[action]\nhtmldlg={at}terms.html\n"
                            f"[whatsnew]\nfile={at}notes.txt\n[eula]\nfile={at}eula.txt\n"
                            f"[files]\ncount=2\n[file1]\nurl={at}help.txt\ndescr=Help pages\n"
                            f"targetdir={{APP}}/help\n[file2]\nurl={at}carnivals.dat\n"
@@ -239,6 +241,8 @@ def steps(session, checked):
     return [
         ("the wizard offers the release", named(WIZARD, lambda w: find(w, "push button", "Get update"))),
         ("Get update", press(WIZARD, "push button", "Get update")),
+        ("the update's page", named(PAGE_DIALOG, lambda w: find(w, "push button", "Close"))),
+        ("Close the page", press(PAGE_DIALOG, "push button", "Close")),
         ("the release notes", named(WIZARD, lambda w: find(w, "text", "What's new"))),
         ("Next after the notes", press(WIZARD, "push button", "Next")),
         ("Next waits for the agreement", next_is_disabled_until_accepted),

@@ -69,6 +69,7 @@ public:
     QList<WizardPage> pagesSeen;
     /// Titles of the control file's HTML dialogs, closed as they came.
     QStringList htmlDialogs;
+    QStringList unnamedInHtmlDialogs;
     /// Called once the dialog exists; used to watch it.
     std::function<void(UpdateWizardDialog&)> onDialog;
 
@@ -94,6 +95,7 @@ private:
         auto* html = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (html && html->objectName() == "HtmlDialog" && html->isVisible()) {
             htmlDialogs.append(html->windowTitle());
+            unnamedInHtmlDialogs += AccessibleNames::unnamedControls(*html);
             html->reject();
             return;
         }
@@ -390,6 +392,7 @@ private slots:
         QVERIFY(driver.steps.isEmpty());
         QVERIFY2(mainWindowHidden, "the wizard runs before the main window is shown");
         QCOMPARE(driver.htmlDialogs, QStringList{"Vorlix Pro"});
+        QVERIFY2(driver.unnamedInHtmlDialogs.isEmpty(), qPrintable(driver.unnamedInHtmlDialogs.join(", ")));
         QCOMPARE(driver.pagesSeen,
                  (QList<WizardPage>{WizardPage::Start, WizardPage::Version, WizardPage::Components,
                                     WizardPage::Download, WizardPage::End}));
