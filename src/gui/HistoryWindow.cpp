@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,8 +16,8 @@
 namespace {
 QString csvField(QString text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -187,9 +188,14 @@ HistoryWindow::HistoryWindow(SubmissionHistory& history, Desktop& desktop, QWidg
         m_table->setColumnWidth(column, widths[column]);
     layout->addWidget(m_table, 1);
 
+    auto* bottom = new QHBoxLayout;
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("historyCount"));
-    layout->addWidget(m_count);
+    bottom->addWidget(m_count, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    bottom->addWidget(buttons);
+    layout->addLayout(bottom);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_model->setFilter(text.trimmed());
@@ -210,19 +216,22 @@ void HistoryWindow::showInFront()
 void HistoryWindow::showCount()
 {
     if (!m_history.isOpen()) {
-        m_count->setText(m_history.problem().isEmpty() ? QStringLiteral("The submission history is not available.")
-                                                       : m_history.problem());
+        m_count->setText(m_history.problem().isEmpty()
+                             ? QStringLiteral("The submission history is not available.")
+                             : m_history.problem());
         return;
     }
     const int shown = m_model->rowCount();
-    m_count->setText(m_model->canFetchMore({}) ? QStringLiteral("%1+ attempts").arg(shown)
-                                               : QStringLiteral("%1 attempt%2").arg(shown).arg(shown == 1 ? "" : "s"));
+    m_count->setText(m_model->canFetchMore({})
+                         ? QStringLiteral("%1+ attempts").arg(shown)
+                         : QStringLiteral("%1 attempt%2").arg(shown).arg(shown == 1 ? "" : "s"));
 }
 
 void HistoryWindow::exportAsked()
 {
-    const QString path = m_desktop.saveFileName(QStringLiteral("Export Submission History"),
-                                                {{QStringLiteral("CSV files"), QStringLiteral("*.csv")}}, QString());
+    const QString path =
+        m_desktop.saveFileName(QStringLiteral("Export Submission History"),
+                               {{QStringLiteral("CSV files"), QStringLiteral("*.csv")}}, QString());
     if (path.isEmpty())
         return;
     QString error;

@@ -23,6 +23,8 @@ CONTROL_ROLES = {
 WIZARD = "Vorlix Pro Update"
 QUICK_FINDER = "Vorlix Pro Quick Finder"
 PAGE_DIALOG = "Vorlix Pro"
+HISTORY = "Submission History"
+ABOUT = "About"
 
 
 class Failure(Exception):
@@ -201,6 +203,20 @@ def steps(session, checked):
             raise Failure("Next is enabled before the agreement is accepted")
         return True
 
+    def menu_item(name):
+        """Chosen as a screen reader chooses it: the item's own action, its menu left closed."""
+        def step():
+            window = main_window()
+            if window is None:
+                return False
+            for node in descendants(window):
+                if node.getRoleName() == "menu item" and node.name == name:
+                    actions = node.queryAction()
+                    actions.doAction(0)
+                    return True
+            raise Failure(f"no menu item {name!r}")
+        return step
+
     def role_of(window_name, role):
         def check():
             window = window_named(window_name)
@@ -262,6 +278,15 @@ def steps(session, checked):
         ("results", results_found),
         ("Close", press(QUICK_FINDER, "push button", "Close")),
         ("the Quick Finder closed", gone(QUICK_FINDER)),
+        ("File > Submission History...", menu_item("Submission History...")),
+        ("the history is a dialog", role_of(HISTORY, "dialog")),
+        ("the history's names", named(HISTORY, lambda w: find(w, "push button", "Close"))),
+        ("Close the history", press(HISTORY, "push button", "Close")),
+        ("the history closed", gone(HISTORY)),
+        ("Help > About", menu_item("About")),
+        ("the About box's names", named(ABOUT, lambda w: find(w, "push button", "OK"))),
+        ("OK", press(ABOUT, "push button", "OK")),
+        ("the About box closed", gone(ABOUT)),
     ]
 
 
