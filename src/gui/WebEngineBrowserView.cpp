@@ -197,10 +197,12 @@ WebEngineBrowserView::WebEngineBrowserView(QWebEngineProfile* profile, QObject* 
 // it takes the view's name, so that a screen reader says which form it is in.
 bool WebEngineBrowserView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view && event->type() == QEvent::ChildPolished) {
+    // Only the view is watched; it is not asked for as m_view, which is no view any more while
+    // its base class's destructor removes the children.
+    if (event->type() == QEvent::ChildPolished && watched->isWidgetType()) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
         if (child->isWidgetType())
-            static_cast<QWidget*>(child)->setAccessibleName(m_view->accessibleName());
+            static_cast<QWidget*>(child)->setAccessibleName(static_cast<QWidget*>(watched)->accessibleName());
     }
     return BrowserView::eventFilter(watched, event);
 }
