@@ -245,15 +245,7 @@ QWidget* MainWindow::buildSubmitTab(QWidget* view)
     addLabel(box, Controls::ListTotal, QStringLiteral("0"), {622, 197});
     addLabel(box, Controls::Submitting, QStringLiteral("Auto Submitting"), {314, 196});
     addLabel(box, Controls::Submitting2, QStringLiteral("(Press Esc to Abort)"), {327, 216});
-    // Read aloud, "<<" and ">>" say nothing.
-    addButton(box, QStringLiteral("backButton"), QStringLiteral("<<"), {16, 210, 25, 20},
-              QStringLiteral("Back"))
-        ->setAccessibleName(QStringLiteral("Back"));
-    addButton(box, QStringLiteral("forwardButton"), QStringLiteral(">>"), {50, 210, 25, 20},
-              QStringLiteral("Forward"))
-        ->setAccessibleName(QStringLiteral("Forward"));
-    addButton(box, QStringLiteral("refreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
-    addButton(box, QStringLiteral("resetPageButton"), QStringLiteral("Reset Page"), {213, 210, 75, 20});
+    addPageButtons(box, QString());
 
     keepApart(box, QStringLiteral("currentListCaption"), Controls::ListName);
     keepApart(box, QStringLiteral("listSizeCaption"), Controls::ListTotal);
@@ -303,15 +295,7 @@ QWidget* MainWindow::buildNewListTab(QWidget* view)
     keepApart(box, QStringLiteral("totalAddedCaption"), Controls::NewListTotal);
     addButton(box, QStringLiteral("changeNewCategoryButton"), QStringLiteral("Change Category"),
               {390, 193, 99, 20});
-    addButton(box, QStringLiteral("newListBackButton"), QStringLiteral("<<"), {16, 210, 25, 20},
-              QStringLiteral("Back"))
-        ->setAccessibleName(QStringLiteral("Back"));
-    addButton(box, QStringLiteral("newListForwardButton"), QStringLiteral(">>"), {50, 210, 25, 20},
-              QStringLiteral("Forward"))
-        ->setAccessibleName(QStringLiteral("Forward"));
-    addButton(box, QStringLiteral("newListRefreshButton"), QStringLiteral("Refresh"), {106, 210, 75, 20});
-    addButton(box, QStringLiteral("newListResetPageButton"), QStringLiteral("Reset Page"),
-              {213, 210, 75, 20});
+    addPageButtons(box, QStringLiteral("newList"));
     new GroupStretcher(box, m_grid2, this);
     return tab;
 }
@@ -326,6 +310,23 @@ QPushButton* MainWindow::addButton(QWidget* parent, const QString& name, const Q
     if (!hint.isEmpty())
         button->setToolTip(hint);
     return button;
+}
+
+// The browser buttons under a tab's view; the second tab's names carry the prefix "newList".
+void MainWindow::addPageButtons(QWidget* box, const QString& namePrefix)
+{
+    const auto name = [&namePrefix](const QString& base) {
+        return namePrefix.isEmpty() ? base : namePrefix + base.at(0).toUpper() + base.mid(1);
+    };
+    // Read aloud, "<<" and ">>" say nothing.
+    addButton(box, name(QStringLiteral("backButton")), QStringLiteral("<<"), {16, 210, 25, 20},
+              QStringLiteral("Back"))
+        ->setAccessibleName(QStringLiteral("Back"));
+    addButton(box, name(QStringLiteral("forwardButton")), QStringLiteral(">>"), {50, 210, 25, 20},
+              QStringLiteral("Forward"))
+        ->setAccessibleName(QStringLiteral("Forward"));
+    addButton(box, name(QStringLiteral("refreshButton")), QStringLiteral("Refresh"), {106, 210, 75, 20});
+    addButton(box, name(QStringLiteral("resetPageButton")), QStringLiteral("Reset Page"), {213, 210, 75, 20});
 }
 
 void MainWindow::addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at)

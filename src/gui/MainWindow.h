@@ -43,6 +43,7 @@ private:
                           const QString& panelName, QWidget* view, QWidget** group);
     QPushButton* addButton(QWidget* parent, const QString& name, const QString& text, QRect at,
                            const QString& hint = {});
+    void addPageButtons(QWidget* box, const QString& namePrefix);
     void addLabel(QWidget* parent, const QString& name, const QString& text, QPoint at);
     void keepApart(QWidget* parent, const QString& caption, const QString& value);
     void buildMenus();
