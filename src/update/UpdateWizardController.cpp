@@ -8,12 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <algorithm>
 
 using namespace WizardControls;
 
 namespace {
 constexpr int kVersionLabelWidth = 300;
-constexpr int kPauseSliceMs = 10;
+constexpr int kPauseSliceMs = 50;
 } // namespace
 
 /// Marks the time the engine works and handles events meanwhile: buttons wait and a close waits
@@ -100,12 +101,12 @@ void UpdateWizardController::activated()
 void UpdateWizardController::Pause()
 {
     EngineStep step(*this);
+    // Waiting in the event loop, not sleeping: the browser views go on loading meanwhile.
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < PauseMs) {
-        m_desktop.processEvents();
-        m_desktop.sleep(kPauseSliceMs);
-    }
+    int waited = 0;
+    while (waited < PauseMs && timer.elapsed() < PauseMs)
+        waited += m_desktop.waitForEvents(std::min(kPauseSliceMs, PauseMs - waited));
 }
 
 bool UpdateWizardController::mayClose()
