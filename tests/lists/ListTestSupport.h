@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/CarnivalList.h"
+#include "mock/FileSizeLimit.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -9,8 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 #include <unistd.h>
 
 inline bool operator==(const CarnivalEntry& a, const CarnivalEntry& b)
@@ -67,33 +67,22 @@ public:
     explicit FailingWrites(const QString& folder) : m_folder(folder)
     {
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-        if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-            return;
-        m_limited = true;
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_oldLimit);
-        rlimit limit = m_oldLimit;
-        limit.rlim_cur = 4;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+            m_limit.emplace(4);
     }
     ~FailingWrites()
     {
-        if (m_limited) {
-            ::setrlimit(RLIMIT_FSIZE, &m_oldLimit);
-            std::signal(SIGXFSZ, m_oldHandler);
-        }
+        m_limit.reset();
         QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     FailingWrites(const FailingWrites&) = delete;
     FailingWrites& operator=(const FailingWrites&) = delete;
     /// True when root bypassed the read-only folder and the size limit does the failing.
-    bool bySizeLimit() const { return m_limited; }
+    bool bySizeLimit() const { return m_limit.has_value(); }
 
 private:
     QString m_folder;
-    bool m_limited = false;
-    rlimit m_oldLimit{};
-    void (*m_oldHandler)(int) = SIG_DFL;
+    std::optional<FileSizeLimit> m_limit;
 };
 
 /// Runs a test in a working folder of its own: the program looks its files up there.

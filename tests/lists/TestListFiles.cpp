@@ -6,6 +6,7 @@
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
 #include "mock/FakePage.h"
+#include "mock/FileSizeLimit.h"
 #include "platform/ControlNames.h"
 #include "platform/ControlStates.h"
 
@@ -13,8 +14,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-#include <sys/wait.h>
 
 using namespace ListTest;
 
@@ -280,7 +279,7 @@ private slots:
         QCOMPARE(w.label(), label);
         QCOMPARE(w.form.currentList.rows(), rows);
         QCOMPARE(w.listSize(), QString::number(rows - 1)); // the carnivals, not the trailing blank row
-        QCOMPARE(w.view1.navigations.size(), 1); // start-up went on to its end
+        QCOMPARE(w.view1.navigations.size(), 1);           // start-up went on to its end
         w.form.close();
         if (namedExists)
             QCOMPARE(readBytes(folder.file("sel.dat")), (named + "\r\n").toUtf8());
@@ -453,38 +452,28 @@ private slots:
         writeList(folder.file("list.bcl"), kEntries);
         writeBytes(folder.file("sel.dat"), "list.bcl\r\n");
         const QByteArray list = readBytes(folder.file("list.bcl"));
-        const QString report = folder.file("child-report.txt");
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
+        const std::optional<QByteArray> report = reportFromChild([&] {
             Window w;
             w.form.start();
             w.form.currentList.setCell(0, 0, "Changed");
             w.desktop.fileNames.enqueue(folder.file("list.bcl"));
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{};
-            getrlimit(RLIMIT_FSIZE, &limit);
-            const rlimit old = limit;
-            limit.rlim_cur = 4;
-            setrlimit(RLIMIT_FSIZE, &limit);
-            w.run(&MainController::saveCurrentList);
-            w.form.close();
-            setrlimit(RLIMIT_FSIZE, &old);
-            writeBytes(report, w.desktop.messages.join(u'\n').toUtf8());
-            _exit(0);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            {
+                const FileSizeLimit limit(4);
+                w.run(&MainController::saveCurrentList);
+                w.form.close();
+            }
+            return w.desktop.messages.join(u'\n').toUtf8();
+        });
+        QVERIFY(report);
 
         const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
-        QCOMPARE(QString::fromUtf8(readBytes(report)).split(u'\n'),
+        QCOMPARE(QString::fromUtf8(*report).split(u'\n'),
                  (QStringList{QString("Cannot write file \"%1\". %2").arg(folder.file("list.bcl"), reason),
                               QString("Cannot write file \"%1\". %2").arg(folder.file("sel.dat"), reason)}));
         QCOMPARE(readBytes(folder.file("list.bcl")), list);
         QCOMPARE(readBytes(folder.file("sel.dat")), QByteArray("list.bcl\r\n"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{"child-report.txt", "list.bcl", "sel.dat"}));
+                 (QStringList{"list.bcl", "sel.dat"}));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "mock/FakeDesktop.h"
 #include "mock/FakeFolders.h"
 #include "mock/FakeNetwork.h"
+#include "mock/FileSizeLimit.h"
 #include "mock/LocalHttpServer.h"
 #include "mock/VersionedFile.h"
 #include "update/UpdateEngine.h"
@@ -15,13 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 #include <cstring>
 #include <memory>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(UpdateVerdict)
 Q_DECLARE_METATYPE(ConnectionErrors)
@@ -476,32 +472,15 @@ private slots:
         Rig rig;
         writeFile(rig.dest() + "file.bin", "old content");
         rig.server.setReply("/u/file.bin", Reply{.body = pattern(200000)});
-        const QString report = rig.path("child-report.txt");
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{};
-            getrlimit(RLIMIT_FSIZE, &limit);
-            const rlimit old = limit;
-            limit.rlim_cur = 50000;
-            setrlimit(RLIMIT_FSIZE, &limit);
+        const std::optional<QByteArray> report = reportFromChild([&] {
+            const FileSizeLimit limit(50000);
             const bool opened = rig.open();
             const bool arrived = rig.engine->DownloadToFolder(rig.server.url("/u/file.bin"), rig.dest());
-            setrlimit(RLIMIT_FSIZE, &old);
-            QFile out(report);
-            const bool written =
-                out.open(QIODevice::WriteOnly) &&
-                out.write((QString("%1 %2\n").arg(opened).arg(arrived) + rig.desktop.messages.join(u'\n'))
-                              .toUtf8()) > 0 &&
-                out.flush(); // _exit closes no file
-            _exit(written ? 0 : 1);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            return (QString("%1 %2\n").arg(opened).arg(arrived) + rig.desktop.messages.join(u'\n')).toUtf8();
+        });
+        QVERIFY(report);
 
-        const QStringList lines = QString::fromUtf8(readAll(report)).split(u'\n');
+        const QStringList lines = QString::fromUtf8(*report).split(u'\n');
         QCOMPARE(lines.first(), QString("1 0"));
         const QString message =
             QString("Cannot write file \"%1\". %2")

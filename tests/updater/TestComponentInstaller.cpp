@@ -1,4 +1,5 @@
 #include "UpdaterTestFiles.h"
+#include "mock/FileSizeLimit.h"
 #include "updater/ComponentInstaller.h"
 #include "updater/SzddCompressor.h"
 #include "updater/UpdaterOs.h"
@@ -9,11 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace updater;
 using namespace UpdaterTestFiles;
@@ -363,19 +360,11 @@ private slots:
                         f.source));
         Write(f.app + QStringLiteral("big.bin"), "old");
 
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            // Beyond the limit a write fails with EFBIG, as one on a full disk fails with ENOSPC.
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{100000, 100000};
-            setrlimit(RLIMIT_FSIZE, &limit);
+        QVERIFY(reportFromChild([&] {
+            const FileSizeLimit limit(100000);
             f.process(component);
-            _exit(0);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            return QByteArray();
+        }));
 
         QCOMPARE(Read(f.app + QStringLiteral("big.bin")), QByteArray("old"));
         QCOMPARE(f.appEntries(), QStringList{"big.bin"});
