@@ -129,6 +129,13 @@ void press(UpdateWizardDialog& dialog, const QString& button)
     QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
 }
 
+/// The user's step on a page where all there is to do is press the button once it is enabled.
+WizardDriver::Step pressWhenEnabled(WizardPage page, const QString& button)
+{
+    return {page, [button](UpdateWizardDialog& d) { return enabled(d, button); },
+            [button](UpdateWizardDialog& d) { press(d, button); }};
+}
+
 // The controls of the page shown that a screen reader could not name; the dialog itself too.
 QStringList unnamedControls(UpdateWizardDialog& dialog)
 {
@@ -379,10 +386,8 @@ private slots:
                  mainWindowHidden = !program.window().isVisible();
                  press(d, GetUpdateButton);
              }},
-            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
-             [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
-            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
-             [](UpdateWizardDialog& d) { press(d, RestartButton); }},
+            pressWhenEnabled(WizardPage::Components, ComponentsNextButton),
+            pressWhenEnabled(WizardPage::End, RestartButton),
         };
         // The program's own dialog, watched by the driver.
         program.form().updateWizard.setDialogFactory(
@@ -436,12 +441,9 @@ private slots:
 
         WizardDriver driver;
         driver.steps = {
-            {WizardPage::Version, [](UpdateWizardDialog& d) { return enabled(d, GetUpdateButton); },
-             [](UpdateWizardDialog& d) { press(d, GetUpdateButton); }},
-            {WizardPage::Components, [](UpdateWizardDialog& d) { return enabled(d, ComponentsNextButton); },
-             [](UpdateWizardDialog& d) { press(d, ComponentsNextButton); }},
-            {WizardPage::End, [](UpdateWizardDialog& d) { return enabled(d, RestartButton); },
-             [](UpdateWizardDialog& d) { press(d, RestartButton); }},
+            pressWhenEnabled(WizardPage::Version, GetUpdateButton),
+            pressWhenEnabled(WizardPage::Components, ComponentsNextButton),
+            pressWhenEnabled(WizardPage::End, RestartButton),
         };
         program.form().updateWizard.setDialogFactory(
             [&](UpdateWizardController& logic) { return driver.make(logic); });
