@@ -39,7 +39,6 @@ struct FakeDirectory
     QHash<QString, int> retryAfterFor; // carnival ref -> Retry-After of that answer
     QHash<QString, int> errorTimes;    // carnival ref -> how many posts fail (absent: all)
     bool formLoads = true;             // a navigation to the form loads it
-    QList<int> sleptAtClicks;
     QList<int> waitedAtClicks;
     int answerAfterPasses = 0; // 0: the answer loads inside the click
     int answersLeft = -1;      // -1: answers every post; n: answers n more, then none
@@ -85,7 +84,6 @@ struct FakeDirectory
         carnivals.append(page.chosenValue(handles.carnival));
         categories.append(page.chosenValue(handles.category));
         postUrls.append(page.GetFieldValue("post_url"));
-        sleptAtClicks.append(desktop.sleptMs);
         waitedAtClicks.append(desktop.waitedMs);
         emit page.LoadStarted();
         if (onSubmit)
